@@ -1,0 +1,42 @@
+# Debian's VTK carries a Qt 5 GUI component that PCL lists among the libraries of
+# pcl_visualization. Linking it into a Qt 6 program fails at configure time and would
+# load Qt 5 beside Qt 6, so it is removed from every PCL target and from PCL_LIBRARIES.
+function(_vantory_is_qt5_item item out)
+  if(item MATCHES "GUISupportQt|Qt5|RenderingQt|ViewsQt")
+    set(${out} TRUE PARENT_SCOPE)
+  else()
+    set(${out} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
+set(_vantory_pcl_libs)
+foreach(_lib IN LISTS PCL_LIBRARIES)
+  _vantory_is_qt5_item("${_lib}" _drop)
+  if(NOT _drop)
+    list(APPEND _vantory_pcl_libs "${_lib}")
+  endif()
+endforeach()
+set(PCL_LIBRARIES "${_vantory_pcl_libs}")
+
+foreach(_target IN ITEMS pcl_common pcl_io pcl_io_ply pcl_octree pcl_kdtree pcl_search pcl_visualization pcl_features pcl_filters pcl_sample_consensus)
+  if(TARGET ${_target})
+    get_target_property(_links ${_target} INTERFACE_LINK_LIBRARIES)
+    if(_links)
+      set(_kept)
+      foreach(_item IN LISTS _links)
+        _vantory_is_qt5_item("${_item}" _drop)
+        if(NOT _drop)
+          list(APPEND _kept "${_item}")
+        endif()
+      endforeach()
+      set_target_properties(${_target} PROPERTIES INTERFACE_LINK_LIBRARIES "${_kept}")
+    endif()
+  endif()
+endforeach()
+
+# One interface target for our code: PCL headers and libraries without Qt 5.
+add_library(vantory_pcl INTERFACE)
+add_library(vantory::pcl ALIAS vantory_pcl)
+target_include_directories(vantory_pcl SYSTEM INTERFACE ${PCL_INCLUDE_DIRS})
+target_link_libraries(vantory_pcl INTERFACE ${PCL_LIBRARIES})
+target_compile_definitions(vantory_pcl INTERFACE ${PCL_DEFINITIONS})

@@ -1,0 +1,21 @@
+find_package(GTest REQUIRED)
+
+# vantory_add_gtest(name LABEL label SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s])
+# One CTest test per executable: tests inside one binary share the loopback address
+# and image port that binary owns, so they must never run side by side.
+function(vantory_add_gtest name)
+  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  if(NOT ARG_LABEL)
+    message(FATAL_ERROR "vantory_add_gtest(${name}): LABEL is required")
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${ARG_LIBS} vantory::warnings)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_ENV)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
+  endif()
+endfunction()
