@@ -1,0 +1,43 @@
+#include "ResetTestFiles.h"
+
+#include <QProcess>
+
+namespace {
+
+class ResetProgramTest : public ResetFolder {
+protected:
+    // Runs the real program in the temporary folder; returns its exit code.
+    int run(const QStringList& arguments) const {
+        QProcess process;
+        process.setWorkingDirectory(dir().path());
+        process.start(QStringLiteral(VANTORY_RESET_BINARY), arguments);
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
+            process.kill();
+            process.waitForFinished(5000);
+            return -1000;
+        }
+        return process.exitCode();
+    }
+};
+
+TEST_F(ResetProgramTest, WorksOnTheWorkingFolderAndAlwaysExitsZero) {
+    write("gui2.ini", viewerFile(2));
+    write("restorecfg", "[Setting]\nimgType=4\n");
+    const QByteArray original = read("gui2.ini");
+
+    EXPECT_EQ(run({}), 0);
+    EXPECT_EQ(run({"nonsense", "2"}), 0);
+    EXPECT_EQ(run({"rstguisize"}), 0);  // gui.ini does not exist
+    EXPECT_EQ(read("gui2.ini"), original);
+    EXPECT_FALSE(exists("gui.ini"));
+
+    EXPECT_EQ(run({"rstguisize", "2"}), 0);
+    EXPECT_EQ(value("gui2.ini", "ui/mainwin_x").toInt(), 0);
+    EXPECT_EQ(value("gui2.ini", "ui/pclwin_height").toInt(), 0);
+
+    EXPECT_EQ(run({"rstk150set", "2"}), 0);
+    EXPECT_EQ(value("gui2.ini", "Setting/imgType").toInt(), 4);
+    EXPECT_EQ(value("gui2.ini", "Setting/ipaddress").toString(), "192.168.2.102");
+}
+
+}  // namespace
