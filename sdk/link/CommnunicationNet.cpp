@@ -1,0 +1,278 @@
+#include "link/CommnunicationNet.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <boost/asio/ip/multicast.hpp>
+#include <boost/asio/write.hpp>
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "link/NetConstants.h"
+#include "mvsdk/MvLog.h"
+
+namespace Movoda {
+
+namespace asio = boost::asio;
+using asio::ip::tcp;
+using asio::ip::udp;
+
+namespace {
+
+constexpr const char* kTagConnect = "Movoda::CommnunicationNet::connect";
+constexpr const char* kTagOpenTcp = "Movoda::openTcpThread";
+constexpr const char* kTagTransmit = "Movoda::CommnunicationNet::transmitPackage";
+constexpr const char* kTagReceive = "Movoda::CommnunicationNet::receivePackage";
+constexpr const char* kTagOpenUdp = "Movoda::CommnunicationNet::openUdp";
+constexpr const char* kTagCloseUdp = "Movoda::CommnunicationNet::closeUdp";
+
+// Waits until the descriptor is readable; false on time-out or interruption.
+bool waitReadable(int fd, int timeoutMs) {
+    pollfd entry{fd, POLLIN, 0};
+    const int ready = ::poll(&entry, 1, timeoutMs);
+    return ready > 0;
+}
+
+}  // namespace
+
+CommnunicationNet::CommnunicationNet(asio::io_context& io)
+    : io_(io),
+      endpoint_(asio::ip::make_address_v4(net::kDefaultCameraAddress), net::kCommandPort),
+      tcp_(io),
+      readBuffer_(net::kTcpReadChunk, 0),
+      udp_(io),
+      datagram_(udpchunk::kDatagramBufferSize, 0),
+      reassembler_(bigEndianLength) {}
+
+CommnunicationNet::~CommnunicationNet() {
+    disconnect();
+    closeUdp();
+}
+
+uint64_t CommnunicationNet::droppedStreamBytes() const {
+    std::lock_guard<std::mutex> lock(rxMutex_);
+    return stream_.droppedBytes();
+}
+
+CommnunicationNet::ConnectOutcome CommnunicationNet::connectWithDeadline(
+    tcp::socket& socket, const tcp::endpoint& endpoint) {
+    boost::system::error_code ec;
+    socket.open(tcp::v4(), ec);
+    if (ec) return ConnectOutcome::Refused;
+    socket.non_blocking(true, ec);
+    socket.connect(endpoint, ec);
+    if (ec == asio::error::in_progress || ec == asio::error::would_block) {
+        // Wait for the handshake in short slices up to the connect time-out.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(net::kConnectTimeoutMs);
+        int ready = 0;
+        pollfd entry{socket.native_handle(), POLLOUT, 0};
+        while (ready == 0 && std::chrono::steady_clock::now() < deadline) {
+            entry.revents = 0;
+            ready = ::poll(&entry, 1, net::kConnectPollMs);
+        }
+        if (ready == 0) return ConnectOutcome::TimedOut;
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (ready < 0 ||
+            ::getsockopt(socket.native_handle(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+            error != 0) {
+            return ConnectOutcome::Refused;
+        }
+    } else if (ec) {
+        return ConnectOutcome::Refused;
+    }
+    socket.non_blocking(false, ec);
+    socket.set_option(tcp::no_delay(true), ec);
+    return ConnectOutcome::Connected;
+}
+
+bool CommnunicationNet::connect() {
+    std::lock_guard<std::mutex> lock(cmdMutex);
+    const std::string address = getAddress();
+    if (!isIpv4Address(address)) return false;
+    if (connected.load() || connecting.load()) return true;
+
+    boost::system::error_code ec;
+    const auto ip = asio::ip::make_address_v4(address, ec);
+    if (ec) return false;
+    endpoint_ = tcp::endpoint(ip, net::kCommandPort);
+    connecting.store(true);
+    sdkLog(LOG_INFO, kTagOpenTcp, "start " + address);
+
+    tcp::socket socket(io_);
+    const ConnectOutcome outcome = connectWithDeadline(socket, endpoint_);
+    if (outcome != ConnectOutcome::Connected) {
+        socket.close(ec);
+        sdkLog(LOG_WARN, kTagOpenTcp, "error");
+        if (outcome == ConnectOutcome::TimedOut) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(net::kConnectGiveUpPauseMs));
+        }
+        connecting.store(false);
+        return false;
+    }
+    {
+        std::scoped_lock sockets(rxMutex_, txMutex_);
+        closeTcpLocked();
+        tcp_ = std::move(socket);
+        stream_.clear();
+    }
+    connected.store(true);
+    connecting.store(false);
+    sdkLog(LOG_WARN, kTagConnect, "tcp connected");
+    return true;
+}
+
+void CommnunicationNet::closeTcpLocked() {
+    boost::system::error_code ec;
+    if (tcp_.is_open()) tcp_.close(ec);
+}
+
+void CommnunicationNet::disconnect() {
+    std::lock_guard<std::mutex> lock(cmdMutex);
+    if (!connected.load() && !tcp_.is_open()) return;
+    connected.store(false);
+    // Shutting down wakes a reader or writer blocked on the socket, so that both
+    // socket locks can be taken for the close.
+    boost::system::error_code ec;
+    if (tcp_.is_open()) tcp_.shutdown(tcp::socket::shutdown_both, ec);
+    {
+        std::scoped_lock sockets(rxMutex_, txMutex_);
+        closeTcpLocked();
+        stream_.clear();
+    }
+    std::cout << "tcp closed " << std::endl;
+}
+
+bool CommnunicationNet::transmitPackage(const std::vector<uint8_t>& bytes) {
+    if (!connected.load()) return false;
+    std::lock_guard<std::mutex> lock(txMutex_);
+    if (!tcp_.is_open()) return false;
+    boost::system::error_code ec;
+    asio::write(tcp_, asio::buffer(bytes), ec);
+    if (ec) {
+        std::cout << "cmd wirte error" << std::endl;
+        sdkLog(LOG_WARN, kTagTransmit, "cmd wirte error");
+        return false;
+    }
+    return true;
+}
+
+bool CommnunicationNet::receivePackage(std::vector<uint8_t>& out) {
+    if (!connected.load()) return false;
+    bool readFailed = false;
+    try {
+        std::lock_guard<std::mutex> lock(rxMutex_);
+        const bool bigEndian = bigEndianLength.load();
+        if (stream_.next(out, bigEndian)) return true;
+        if (!tcp_.is_open()) return false;
+        if (!waitReadable(tcp_.native_handle(), net::kReceivePollMs)) return false;
+        boost::system::error_code ec;
+        const size_t count = tcp_.read_some(asio::buffer(readBuffer_), ec);
+        if (ec) {
+            readFailed = true;
+        } else {
+            stream_.append(readBuffer_.data(), count);
+            if (stream_.next(out, bigEndian)) return true;
+        }
+    } catch (const std::exception& e) {
+        std::cout << "exception:read_some:exception " << e.what() << std::endl;
+        sdkLog(LOG_ERROR, kTagReceive, e.what());
+        return false;
+    }
+    if (readFailed) {
+        std::cout << "tcp rx error" << std::endl;
+        disconnect();
+    }
+    return false;
+}
+
+void CommnunicationNet::setUdpReceiveBuffer(udp::socket& socket) {
+    const int fd = socket.native_handle();
+    int wanted = net::kUdpWantedReceiveBuffer;
+    // The forcing variant passes the kernel's cap when the process may do so.
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &wanted, sizeof wanted) != 0) {
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted);
+    }
+    int granted = 0;
+    socklen_t length = sizeof granted;
+    ::getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &granted, &length);
+    udpReceiveBuffer_.store(granted);
+    if (granted < net::kUdpMinimumReceiveBuffer && !receiveBufferWarned_) {
+        receiveBufferWarned_ = true;
+        sdkLog(LOG_WARN, kTagOpenUdp,
+               "udp receive buffer only " + std::to_string(granted) +
+                   " bytes; raise net.core.rmem_max to avoid losing frames");
+    }
+}
+
+bool CommnunicationNet::openUdp(uint16_t port) {
+    std::lock_guard<std::mutex> lock(imageMutex);
+    if (udp_.is_open()) return true;
+    udp::socket socket(io_);
+    try {
+        socket.open(udp::v4());
+        socket.set_option(asio::socket_base::reuse_address(true));
+        socket.bind(udp::endpoint(asio::ip::address_v4::any(), port));
+        setUdpReceiveBuffer(socket);
+        boost::system::error_code ec;
+        socket.set_option(
+            asio::ip::multicast::join_group(asio::ip::make_address_v4(net::kMulticastGroup),
+                                            asio::ip::address_v4::any()),
+            ec);
+        if (ec) {
+            // A host without a multicast route still receives unicast streams.
+            sdkLog(LOG_WARN, kTagOpenUdp, "multicast join failed: " + ec.message());
+        }
+    } catch (const std::exception& e) {
+        std::cout << "openUdp:exception " << e.what() << std::endl;
+        sdkLog(LOG_WARN, kTagOpenUdp, "udp open exception");
+        boost::system::error_code ignored;
+        socket.close(ignored);
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> rx(udpRxMutex_);
+        udp_ = std::move(socket);
+        reassembler_.reset();
+    }
+    udpOpened.store(true);
+    sdkLog(LOG_INFO, kTagOpenUdp, "udp opened");
+    return true;
+}
+
+void CommnunicationNet::closeUdp() {
+    std::lock_guard<std::mutex> lock(imageMutex);
+    if (!udpOpened.load() && !udp_.is_open()) return;
+    udpOpened.store(false);
+    sdkLog(LOG_INFO, kTagCloseUdp, "closeUdp");
+    boost::system::error_code ec;
+    {
+        std::lock_guard<std::mutex> rx(udpRxMutex_);
+        if (udp_.is_open()) {
+            udp_.shutdown(udp::socket::shutdown_both, ec);  // not connected: error expected
+            ec.clear();
+            udp_.close(ec);
+        }
+    }
+    if (ec) {
+        std::cout << "udp already closed " << std::endl;
+        sdkLog(LOG_WARN, kTagCloseUdp, "udp already closed ");
+        return;
+    }
+    std::cout << "udp closed " << std::endl;
+}
+
+bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
+    std::lock_guard<std::mutex> lock(udpRxMutex_);
+    if (!udp_.is_open()) return false;
+    if (!waitReadable(udp_.native_handle(), net::kReceivePollMs)) return false;
+    boost::system::error_code ec;
+    udp::endpoint sender;
+    const size_t count = udp_.receive_from(asio::buffer(datagram_), sender, 0, ec);
+    if (ec || count == 0) return false;
+    return reassembler_.udppacket(datagram_.data(), count, out);
+}
+
+}  // namespace Movoda

@@ -1,0 +1,63 @@
+// Network transport: the command channel over TCP to the camera's port 7787 and the image
+// stream over UDP. Blocking Boost.Asio sockets on an I/O context that the owner provides.
+#pragma once
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ip/udp.hpp>
+#include <mutex>
+#include <vector>
+
+#include "link/Commnunication.h"
+#include "link/Packet.h"
+#include "link/UdpReassembler.h"
+
+namespace Movoda {
+
+class CommnunicationNet : public Commnunication {
+public:
+    explicit CommnunicationNet(boost::asio::io_context& io);
+    ~CommnunicationNet() override;
+
+    bool connect() override;
+    void disconnect() override;
+    bool openUdp(uint16_t port) override;
+    void closeUdp() override;
+    bool transmitPackage(const std::vector<uint8_t>& bytes) override;
+    bool receivePackage(std::vector<uint8_t>& out) override;
+    bool udpReceiveFrame(std::vector<uint8_t>& out) override;
+
+    ReassemblyStats udpStats() const { return reassembler_.stats(); }
+    // Bytes the command stream skipped while looking for a packet start.
+    uint64_t droppedStreamBytes() const;
+    // Receive buffer the kernel granted to the image socket (0 while closed).
+    int udpReceiveBufferBytes() const { return udpReceiveBuffer_.load(); }
+
+private:
+    enum class ConnectOutcome { Connected, Refused, TimedOut };
+    ConnectOutcome connectWithDeadline(boost::asio::ip::tcp::socket& socket,
+                                       const boost::asio::ip::tcp::endpoint& endpoint);
+    void closeTcpLocked();
+    void setUdpReceiveBuffer(boost::asio::ip::udp::socket& socket);
+
+    boost::asio::io_context& io_;
+    boost::asio::ip::tcp::endpoint endpoint_;
+
+    // The TCP socket is read by the receive thread (rxMutex_) and written by command
+    // senders (txMutex_); opening and closing it takes both.
+    boost::asio::ip::tcp::socket tcp_;
+    mutable std::mutex rxMutex_;
+    std::mutex txMutex_;
+    packet::PacketStream stream_;
+    std::vector<uint8_t> readBuffer_;
+
+    // The UDP socket is read by the image receive thread under udpRxMutex_.
+    boost::asio::ip::udp::socket udp_;
+    std::mutex udpRxMutex_;
+    std::vector<uint8_t> datagram_;
+    UdpReassembler reassembler_;
+    std::atomic<int> udpReceiveBuffer_{0};
+    bool receiveBufferWarned_ = false;
+};
+
+}  // namespace Movoda
