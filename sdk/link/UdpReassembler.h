@@ -1,0 +1,108 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace Movoda {
+
+// Layout of the image stream's UDP chunks and the limits of reassembly.
+namespace udpchunk {
+constexpr size_t kHeaderSize = 20;
+constexpr size_t kSequenceOffset = 0;     // u16, wraps
+constexpr size_t kFrameSizeOffset = 2;    // u32, total frame bytes
+constexpr size_t kLengthOffset = 6;       // u16, payload bytes of this chunk
+constexpr size_t kChunkOffsetOffset = 8;  // u32, payload position within the frame
+constexpr uint16_t kMaxPayload = 1400;
+constexpr uint32_t kMaxFrameSize = 1200000;
+constexpr size_t kSlotBytes = 1229824;
+constexpr size_t kSlotCount = 3;
+constexpr size_t kDiscardListSize = 3;
+constexpr size_t kDatagramBufferSize = 100096;  // receive buffer the transport keeps
+constexpr size_t kRecordedDatagramSize = 1420;  // header + full payload, as recorded
+// A discard-list entry is forgotten once chunks this far away arrive.
+constexpr int kDiscardDistance = 30;
+// Sequences near the wrap: a victim below kWrapLow loses to one above kWrapHigh.
+constexpr uint16_t kWrapLow = 5;
+constexpr uint16_t kWrapHigh = 65500;
+// IMU reports travel as one small chunk holding a whole command packet.
+constexpr uint16_t kImuMaxPayload = 199;
+constexpr size_t kImuCmdIdPayloadOffset = 8;
+constexpr uint8_t kImuCmdId = 252;
+}  // namespace udpchunk
+
+// Counters of one reassembler. framesBroken: completed with bad marks or overrun;
+// chunksDiscarded: chunks ignored (discard list, bad IMU report, header that does not
+// fit its frame); datagramsDropped: datagrams whose remaining bytes were dropped.
+struct ReassemblyStats {
+    uint64_t framesCompleted = 0, imuReports = 0, framesEvicted = 0, chunksDiscarded = 0,
+             datagramsDropped = 0, framesBroken = 0;
+};
+
+// Puts the chunks of image datagrams together into whole frame packets in three
+// frame slots, and passes IMU reports through. Everything is allocated in the
+// constructor; udppacket() allocates nothing beyond growing the caller's vector.
+// udppacket() must be called from one thread at a time; stats() and reset() may be
+// called from any thread.
+class UdpReassembler {
+public:
+    explicit UdpReassembler(std::atomic<bool>& bigEndianLength);
+    UdpReassembler(const UdpReassembler&) = delete;
+    UdpReassembler& operator=(const UdpReassembler&) = delete;
+
+    // Processes every chunk of one datagram; true when a frame or IMU report
+    // completed. out then holds its inner packet (command id .. trailer); when several
+    // completed, the last one.
+    bool udppacket(const uint8_t* datagram, size_t size, std::vector<uint8_t>& out);
+
+    ReassemblyStats stats() const;
+    // Drops all slots and the discard list before the next datagram (link re-opened).
+    void reset();
+
+private:
+    struct ChunkHeader {
+        uint16_t sequence = 0;
+        uint32_t frameSize = 0;
+        uint16_t length = 0;
+        uint32_t offset = 0;
+    };
+    struct FrameSlot {
+        std::vector<uint8_t> buffer;
+        bool active = false;
+        uint16_t sequence = 0;
+        uint32_t received = 0;
+        uint32_t size = 0;
+    };
+    enum class ChunkResult { Continue, Completed, DropDatagram };
+
+    ChunkResult processChunk(const uint8_t* datagram, size_t size, size_t position,
+                             std::vector<uint8_t>& out, size_t& chunkEnd);
+    bool readPlausibleHeader(const uint8_t* chunk, size_t available, ChunkHeader& header);
+    ChunkResult handleImu(const uint8_t* payload, uint16_t length, std::vector<uint8_t>& out);
+    bool onDiscardList(uint16_t sequence);
+    FrameSlot& slotFor(uint16_t sequence, uint32_t frameSize);
+    size_t chooseVictim() const;
+    void rememberDiscarded(uint16_t sequence);
+    ChunkResult finishFrame(FrameSlot& slot, std::vector<uint8_t>& out);
+    void applyPendingReset();
+
+    static void bump(std::atomic<uint64_t>& counter) {
+        counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    }
+
+    std::atomic<bool>& bigEndianLength_;
+    std::array<FrameSlot, udpchunk::kSlotCount> slots_;
+    std::array<uint16_t, udpchunk::kDiscardListSize> discardList_{};
+    std::atomic<bool> resetRequested_{false};
+
+    std::atomic<uint64_t> framesCompleted_{0};
+    std::atomic<uint64_t> imuReports_{0};
+    std::atomic<uint64_t> framesEvicted_{0};
+    std::atomic<uint64_t> chunksDiscarded_{0};
+    std::atomic<uint64_t> datagramsDropped_{0};
+    std::atomic<uint64_t> framesBroken_{0};
+};
+
+}  // namespace Movoda
