@@ -1,0 +1,129 @@
+// Per-frame point-cloud computation.
+#include <cmath>
+#include <limits>
+
+#include "cloud/CloudConstants.h"
+#include "cloud/PointCloudProcessor.h"
+
+namespace Movoda {
+
+namespace cc = cloud_constants;
+
+namespace {
+constexpr uint8_t kCameraBinRows = 1;
+constexpr uint8_t kCameraBinColumns = 2;
+}  // namespace
+
+void PointCloudProcessor::generateCloud(Frame& frame) {
+    const uint32_t n = static_cast<uint32_t>(frame.width()) * frame.height();
+    const uint8_t camBin = frame.binningFlags();
+    uint32_t threshold =
+        (camBin & kCameraBinColumns) ? cc::kSmallSensorPixelsColumnBinned : cc::kSmallSensorPixels;
+    if (camBin & kCameraBinRows) threshold /= 2;
+    const bool small = n < threshold;
+
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!ready_) return;
+    if (small != smallSensor_) {
+        smallSensor_ = small;
+        rebuildLocked(lens_, true);
+    }
+
+    const uint32_t W = gridWidth();
+    const size_t last = static_cast<size_t>(W) * gridHeight() - 1;
+    const uint32_t width = frame.width();
+    const uint32_t height = frame.height();
+    const uint32_t rowStep = frame.binY() * ((camBin & kCameraBinRows) ? 2u : 1u);
+    const uint32_t colStep = frame.binX() * ((camBin & kCameraBinColumns) ? 2u : 1u);
+    const uint32_t roiX0 = frame.roiX0();
+    const uint32_t roiY0 = frame.roiY0();
+    const bool distAmpType = frame.dataType() == cc::kDataTypeDistanceAmplitude;
+    const bool floorOn = distAmpType && amplitudeFloor_ != 0;
+    const uint16_t floor = amplitudeFloor_;
+    const float flipX = horizontalSwitch_ ? -1.0f : 1.0f;
+    const float flipY = verticalSwitch_ ? 1.0f : -1.0f;
+    const bool swapAxes = coordType_ == 1;
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+    frame.resizeCloud(n);
+    float* out = frame.cloudData();
+    uint32_t* dist = frame.distanceData();
+    const uint16_t* amp = frame.amplitudePlane();
+    const float* refl = frame.reflectivityPlane();
+    const size_t planeSize = frame.pixelCount();
+    if (n > planeSize || dist == nullptr) return;  // planes never allocated
+
+    const bool cutOn = cornerCutOn_;
+    const uint8_t* mask = cornerMask_.data();
+    const float* rayX = rayX_.data();
+    const float* rayY = rayY_.data();
+    const float* rayZ = rayZ_.data();
+
+    // The tables are in stored (mirrored) order, so the unmirrored sensor index s of a
+    // pixel indexes them directly.
+    auto emit = [&](size_t p, size_t s, float* o) {
+        if (floorOn && (amp[p] < floor || amp[p] == cc::kAmplitudeFloorCode)) {
+            o[0] = o[1] = o[2] = kNaN;
+            o[3] = 0.0f;
+            dist[p] = kDistanceBelowAmplitudeFloor;
+            return;
+        }
+        if (cutOn && mask[s]) {
+            o[0] = o[1] = o[2] = kNaN;
+            o[3] = 0.0f;
+            dist[p] = 0;
+            return;
+        }
+        const uint32_t d = dist[p];
+        o[3] = distAmpType ? refl[p] : kNaN;
+        if (d >= kDistanceInvalidFrom) {
+            o[0] = o[1] = o[2] = kNaN;
+            return;
+        }
+        const float z = static_cast<float>(d) * rayZ[s];
+        const float px = rayX[s] * z * flipX;
+        const float py = rayY[s] * z * flipY;
+        if (swapAxes) {
+            o[0] = z;
+            o[1] = px;
+            o[2] = py;
+        } else {
+            o[0] = px;
+            o[1] = py;
+            o[2] = z;
+        }
+    };
+
+    const size_t span = static_cast<size_t>(colStep) * (width ? width - 1 : 0);
+    const bool plain = !floorOn && !cutOn && !swapAxes && colStep == 1;
+    size_t p = 0;
+    for (uint32_t y = 0; y < height; ++y) {
+        const size_t rowStart = static_cast<size_t>(roiY0 + rowStep * y) * W + roiX0;
+        if (plain && rowStart + span <= last) {
+            // The common case, kept free of per-point choices.
+            const float* rx = rayX + rowStart;
+            const float* ry = rayY + rowStart;
+            const float* rz = rayZ + rowStart;
+            const uint32_t* dRow = dist + p;
+            for (uint32_t x = 0; x < width; ++x, out += Frame::kCloudStride) {
+                const uint32_t d = dRow[x];
+                const float z = static_cast<float>(d) * rz[x];
+                const bool valid = d < kDistanceInvalidFrom;
+                out[0] = valid ? rx[x] * z * flipX : kNaN;
+                out[1] = valid ? ry[x] * z * flipY : kNaN;
+                out[2] = valid ? z : kNaN;
+                out[3] = distAmpType ? refl[p + x] : kNaN;
+            }
+            p += width;
+            continue;
+        }
+        for (uint32_t x = 0; x < width; ++x, ++p, out += Frame::kCloudStride) {
+            size_t s = rowStart + static_cast<size_t>(colStep) * x;
+            if (s > last) s = last;
+            emit(p, s, out);
+        }
+    }
+    frame.setHasCloud(true);
+}
+
+}  // namespace Movoda

@@ -1,0 +1,23 @@
+// Process-wide values that the frame decoder reads: SDK binning factors, the
+// reflectivity limit and the mirror-off flag of the camera model last decoded.
+// Atomics, so that the application thread may change them while frames are decoded.
+#pragma once
+
+#include <cstdint>
+
+namespace Movoda::frame_settings {
+
+// 0 or 1 leaves a direction unbinned. Taken by every frame constructed afterwards.
+void setSdkBinning(uint16_t x, uint16_t y);
+uint16_t sdkBinningX();
+uint16_t sdkBinningY();
+
+// 0 switches the limit off.
+void setReflectivityLimit(uint32_t limit);
+uint32_t reflectivityLimit();
+
+// Set while the last decoded frame came from a model that stores rows unmirrored.
+void setMirrorOff(bool off);
+bool mirrorOff();
+
+}  // namespace Movoda::frame_settings
