@@ -1,0 +1,118 @@
+// The single object through which an application uses one camera.
+//
+// MvSdk owns the daemon (transports, worker threads, frame pipeline, filter chain
+// and point-cloud processor). Every camera command is one blocking exchange that
+// returns true when the camera answered with status 0; no exception leaves this
+// class. Callbacks given to setCallback run on daemon threads, never on the
+// caller's thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mvsdk/MvTypes.h"
+
+namespace Movoda {
+
+class MvDaemon;
+
+class MvSdk {
+public:
+    // Prints the banner, starts the SDK logger in "./" + logDirectoryName + "/",
+    // creates the daemon and registers the connection follow-up.
+    MvSdk(const std::string& instanceName, const std::string& logDirectoryName);
+    // Stops the daemon: its threads end and both transports close.
+    ~MvSdk();
+
+    MvSdk(const MvSdk&) = delete;
+    MvSdk& operator=(const MvSdk&) = delete;
+
+    // ---- Construction and wiring -------------------------------------------------
+    // Either callback may be empty. Callbacks are serialised; once setCallback returns,
+    // no call of a previously registered callback is still running, so an application
+    // can withdraw its callbacks before tearing down what they touch.
+    void setCallback(EventCallback eventCallback, FrameCallback frameCallback);
+    // An IPv4 text selects the network transport, a serial-port name the USB one.
+    bool setConnectAddress(const std::string& address);
+    void startup();
+    bool isConnected();
+    uint32_t getDevState();
+    // SdkState name, then "-" + DevState name, or "-Unknow:" + number for 27 and above.
+    std::string getStateString();
+    bool getEndianFlag();
+    bool setEndianFlag(bool flag);
+    uint32_t getFrameRate();
+    uint32_t getReportRate();
+    void setPlaybackMode(uint8_t flag);
+    uint8_t getPlaybackMode();
+    // Feeds one recorded frame, stored as its 1420-byte datagrams, into the frame pipeline.
+    bool replayRawFrame(const std::vector<uint8_t>& packets, const std::string& tag);
+
+    // ---- Camera commands -----------------------------------------------------------
+    bool start(ImageType type, bool flag);
+    bool stop();
+    bool setIp(const std::string& ip, const std::string& mask, const std::string& gateway);
+    bool getDevInfo(DevInfo& info);
+    bool getDevConfig(DevConfig& config);
+    bool setIntTimesus(uint16_t gs, uint16_t t1, uint16_t t2, uint16_t t3, uint16_t t4, uint16_t t5);
+    bool setMinAmplitude(uint16_t amplitude);
+    bool setHdrMode(HdrMode mode);
+    bool resetDev();
+    bool restoreFactory();
+    bool getLensCalidata(LensParams& params);
+    bool setUdpDestIp(const std::string& ip, uint16_t port);
+    bool getImuExtrinsic(ImuExtrinsic& extrinsic, bool read);
+    bool setRoi(uint16_t x0, uint16_t y0, uint16_t x1, uint16_t y1);
+    bool setModFreq(ModulationFreq freq);
+    bool setMaxFps(uint8_t fps);
+    // The response payload is copied into `response` whatever the status.
+    bool customCmd(uint8_t id, const std::vector<uint8_t>& payload, std::vector<uint8_t>& response,
+                   uint32_t timeoutMs);
+
+    // ---- SDK-side settings (no command) --------------------------------------------
+    void setCutCorner(uint32_t radius);
+    void setSdkBinning(uint16_t x, uint16_t y);
+    void setMaxReflectivity(uint32_t limit);
+    void setSdkMinAmplitude(uint16_t amplitude);
+    bool setCloudCoordType(uint8_t type);
+    void setMirror(uint8_t horizontal, uint8_t vertical);
+
+    // ---- Filter settings, forwarded to the filter chain ----------------------------
+    bool setKalmanFilter(uint16_t factorTimes1000, uint16_t threshold, uint16_t mode);
+    bool setAverageFilter(uint16_t windowSize, uint16_t mode);
+    bool setEdgeFilter(uint16_t threshold);
+    bool setMedianFilter(uint16_t kernelSize);
+    bool setDustFilter(uint16_t threshold, uint16_t frames, uint16_t mode, uint16_t range);
+    void setCloudFilter(float* distanceDivisor, uint8_t* enabled, uint32_t windowSize, uint8_t motionSize);
+    bool setReflectivityFilter(float* lower, float* upper);
+    bool setSmoothFilter(int* iterations, int* delta, float* alpha);
+    void setFilterOption(uint64_t option);
+
+    // ---- Factory and service operations ------------------------------------------
+    // Reached through factory(); they act on this same object.
+    MvSdk* factory() { return factoryView_; }
+    bool setBinning(uint8_t first, uint8_t second);
+    bool setCompensationOnoff(uint8_t first, uint8_t second);
+    bool setDevInfo(const std::string& serial);
+    bool setIntgrtionLevel(uint8_t level);
+    // "AA-BB-CC-DD-EE-FF"; any other form is refused without an exchange.
+    bool setMac(const std::string& mac);
+    bool setTemprtCoeffict(int32_t coefficient, uint8_t selector);
+    bool setVcselOnOff(uint8_t mode);
+    bool getTemprtCoeffict(uint8_t selector, uint32_t& coefficient);
+    bool writeLensParams(const LensParams& params);
+    bool writeImuExtrinsic(const ImuExtrinsic& extrinsic);
+    bool saveConfigToDevice();
+    // False leaves `text` unchanged, so the caller keeps its "unknow".
+    bool getBootloaderText(std::string& text);
+
+private:
+    std::string instanceName_;
+    std::unique_ptr<MvDaemon> daemon_;
+    MvSdk* factoryView_ = nullptr;
+    MvDaemon* daemonAlias_ = nullptr;
+};
+
+}  // namespace Movoda

@@ -1,0 +1,38 @@
+// What the viewer's command line decides, and the per-instance names derived from it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vantory {
+
+constexpr int kDefaultImagePort = 7687;
+constexpr const char* kDefaultScaleFactor = "0.9";
+constexpr const char* kInstanceKeyBase = "TofsingleApp";
+constexpr const char* kSerialPortBase = "/dev/ttyACM";
+constexpr const char* kDebugSwitch = "hwpnz";
+constexpr const char* kProgramTitle = "Vantory";
+constexpr const char* kProgramVersionText = "V2.11.6 ";
+constexpr std::size_t kMaxExaminedArguments = 5;
+
+struct LaunchOptions {
+    std::string suffix;                        // one safe character, or empty
+    std::string imagePort = "7687";            // 7687 + digit suffix
+    std::string usbPort;                       // from "usb=N"
+    bool debug = false;
+    bool console = false;
+    std::string scaleFactor = kDefaultScaleFactor;  // value for QT_SCALE_FACTOR
+    std::string instanceKey = kInstanceKeyBase;     // single-instance marker name
+};
+
+// Interprets the arguments after the program name (argv[1..]); only the first five count.
+LaunchOptions parseCommandLine(const std::vector<std::string>& arguments);
+LaunchOptions parseCommandLine(int argc, const char* const* argv);
+
+// Per-instance resource names.
+std::string logDirectoryName(const std::string& suffix);     // "mvlog" + S
+std::string crashDirectory(const std::string& suffix);       // "./mvlog" + S + "/crash"
+std::string settingsFileName(const std::string& suffix);     // "gui" + S + ".ini"
+std::string windowTitle(const std::string& suffix);          // "Vantory GUI V2.11.6 " + S
+
+}  // namespace vantory

@@ -1,0 +1,191 @@
+// The viewer's top-level window: forms, connection, streaming and the SDK event path.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "LaunchOptions.h"
+#include "MainWindowLogic.h"
+#include "SettingsStore.h"
+
+namespace Ui {
+class MainWindow;
+class FilterSettings;
+class DevSettings;
+class Calibration;
+class PInfo;
+class Scene;
+}  // namespace Ui
+
+namespace Movoda {
+struct CBEventData;
+class Frame;
+}  // namespace Movoda
+
+namespace vantory {
+struct GuiContext;
+class TextSet;
+class FramePath;
+class PixelInfoWindow;
+}  // namespace vantory
+
+class LabelImage;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(const vantory::LaunchOptions& options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    vantory::GuiContext* context() const { return ctx_; }
+    const vantory::TextSet& texts() const { return *texts_; }
+    Ui::MainWindow* form() const { return ui_.get(); }
+    QWidget* filterSettingsWindow() const { return filterWindow_.get(); }
+    QWidget* devSettingsWindow() const { return devWindow_.get(); }
+    QWidget* calibrationWindow() const { return calibrationWindow_.get(); }
+    QWidget* pixelInfoWindow() const { return pixelInfoWindow_.get(); }
+    QWidget* sceneWindow() const { return sceneWindow_.get(); }
+    // The frame path: seams for the recorder, the point-cloud view and image export.
+    vantory::FramePath* framePath() const { return framePath_.get(); }
+
+    // Leaves the camera stopped with image type "PointCloud+Amp".
+    void shutdownRoutine();
+    // Closes the auxiliary windows and withdraws the SDK callbacks, then stops the SDK
+    // so that no SDK thread runs on while the process ends.
+    void releaseForExit();
+    // What ends the process after a confirmed close; exit() unless replaced (tests).
+    void setExitHandler(std::function<void(int)> handler) { exitHandler_ = std::move(handler); }
+    bool anyDeveloperMode() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private slots:
+    // Connection and streaming.
+    void on_radioButton_net_clicked();
+    void on_lineEdit_usbport_editingFinished();
+    void on_cmbBox_imagetype_currentIndexChanged(int index);
+    void on_pushBtn_start_clicked();
+    void on_pushBtn_stop_clicked();
+    // Camera controls.
+    void on_cmbBox_hdrmode_currentIndexChanged(int index);
+    void on_spinBox_int1_valueChanged(int arg1);
+    void on_spinBox_minamp_valueChanged(int arg1);
+    void on_spinBox_mindist_valueChanged(int arg1);
+    void on_spinBox_maxFps_valueChanged(int arg1);
+    void on_comboBox_channel_currentIndexChanged(int index);
+    void on_cmbBox_modfreq_currentIndexChanged(int index);
+    void on_checkBox_binningh_stateChanged(int arg1);
+    void on_checkBox_vcsel1_stateChanged(int arg1);
+    void on_checkBox_hmirror_stateChanged(int arg1);
+    void on_checkBox_filtered_stateChanged(int arg1);
+    void on_comboBox_freq1_currentIndexChanged(int index);
+    void on_checkBox_dcs_stateChanged(int arg1);
+    void on_checkBox_gs_stateChanged(int arg1);
+    void on_pushButton_save2dev_clicked();
+    // Auxiliary windows and settings.
+    void on_pushButton_filtersettings_clicked();
+    void on_pushBtn_calibration_clicked();
+    void on_pushBtn_configdev_clicked();
+    void on_pushBtn_savesettings_clicked();
+    // Export, records, playback.
+    void on_pushBtn_savepcd_clicked();
+    void on_pushButtonSave2csv_clicked();
+    void on_pushBtnGSImage_clicked();
+    void on_checkBox_record_nolimit_stateChanged(int arg1);
+    void on_pushButton_record_clicked();
+    void on_pushBtn_loadfiles_clicked();
+    void on_pushButton_play_clicked();
+    void on_spinBox_playfps_valueChanged(int arg1);
+    void on_horizontalSlider_play_sliderMoved(int position);
+
+    // SdkSignal receivers.
+    void dispatchUpdate(int code);
+    void appendLog(const QString& line);
+    void onPeriodicTimer();
+
+private:
+    // Construction steps.
+    void createAuxiliaryWindows();
+    void fillComboBoxes();
+    void applyInitialVisibility();
+    void applyLimits();
+    void applyLanguage();
+    void loadSettings();
+    void applyCaptions();
+    void registerSdkCallbacks();
+
+    // Connection.
+    void changeInterface();
+    void changeAddress();
+    void autoDetectUsbPort();
+    void onSdkEvent(const std::shared_ptr<const Movoda::CBEventData>& event);
+    void onFirstConnected();
+    void showConnectionState();
+    void showTimedMessage();
+    void showStatus(int code);
+    void resetPixelInfo(const vantory::ImageTypeView& view);
+
+    // Frame display and pixel selection (MainWindowFrame.cpp).
+    void onFrame(const std::shared_ptr<const Movoda::Frame>& frame);  // SDK frame thread
+    void showLastFrame();                                              // update code 0
+    void connectImageViews();
+    void onImageHover(LabelImage* view, int x, int y);
+    void onImageSelected(LabelImage* view, int x, int y);
+    void onPixelSelectionCleared();
+
+    // Filled by the work on camera controls, records, playback, export,
+    // developer modes, maintenance, filters and the full settings store. Until then
+    // they do nothing.
+    void afterConnectSetup();
+    void reloadFromDeviceConfig();
+    void refreshDeviceControls();
+    void applyFilterSettings();
+    void enableFilterLibraryControls();
+    void runRenderTypeHandler();
+    void showDeveloperControls();
+    void handleKeyPress(QKeyEvent* event);
+    void handleCalibrationReport(const std::shared_ptr<const Movoda::CBEventData>& event);
+    void handleFirmwareReport(const std::shared_ptr<const Movoda::CBEventData>& event);
+    void watchCalibrationProgress(const QString& line);
+    void tickCalibrationWatchdog();
+    void tickCommandWatchdog();
+    void tickCloudViewFrameRate();
+    void startCloudViewer();
+    void stopPlayback();
+    void showPlaySliderRange();
+    void showPlayPosition();
+    void showPlayButton();
+    void showRecordCount();
+    void showPlaybackConfig();
+    void showReflectivityCoef();
+
+    vantory::LaunchOptions options_;
+    vantory::SettingsStore settings_;
+    const vantory::TextSet* texts_ = nullptr;
+    std::unique_ptr<Ui::MainWindow> ui_;
+    std::unique_ptr<Ui::FilterSettings> filterUi_;
+    std::unique_ptr<Ui::DevSettings> devUi_;
+    std::unique_ptr<Ui::Calibration> calibrationUi_;
+    std::unique_ptr<Ui::PInfo> pixelInfoUi_;
+    std::unique_ptr<Ui::Scene> sceneUi_;
+    std::unique_ptr<QWidget> filterWindow_;
+    std::unique_ptr<QWidget> devWindow_;
+    std::unique_ptr<QWidget> calibrationWindow_;
+    std::unique_ptr<QWidget> pixelInfoWindow_;
+    std::unique_ptr<QWidget> sceneWindow_;
+    QTimer* periodicTimer_ = nullptr;
+    std::unique_ptr<vantory::GuiContext> ownedContext_;  // outlives every SDK thread
+    vantory::GuiContext* ctx_ = nullptr;
+    std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
+    std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
+    vantory::ImuReportThrottle imuThrottle_;  // used on the SDK event thread only
+    std::function<void(int)> exitHandler_;
+    bool released_ = false;
+};
