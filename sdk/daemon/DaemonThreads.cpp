@@ -128,6 +128,11 @@ void MvDaemon::receiveStep(Commnunication& transport) {
     if (!transport.isConnected()) {
         enterPortOpening();
         if (transport.connect()) {
+            // The address may have moved to the other transport while connecting.
+            if (&transport != current_.load()) {
+                transport.disconnect();
+                return;
+            }
             onLinkOpened();
         } else {
             pauseUnlessStopped(timing_.connectRetry);

@@ -98,12 +98,14 @@ bool MvDaemon::setConnectAddress(const std::string& address) {
     if (selected == nullptr) return false;
 
     selected->setAddress(address);
+    // The new transport becomes current before the old one closes: a receive step still
+    // running on the old one then sees that it is no longer current and does not keep it open.
+    isNet_.store(selected == net_.get());
+    current_.store(selected);
     if (selected != current && current != nullptr) {
         current->disconnect();
         if (current == net_.get()) current->closeUdp();
     }
-    isNet_.store(selected == net_.get());
-    current_.store(selected);
     if (sdkState_.load() != SDK_NotStartup) {
         // Closing makes the receive thread open the new address.
         selected->disconnect();
@@ -302,6 +304,22 @@ void MvDaemon::setInternalEventHook(EventHookFn hook, void* user) {
 void MvDaemon::setPipelineHooks(PipelineHooks hooks) {
     std::lock_guard<std::mutex> lock(pipelineMutex_);
     pipeline_ = std::move(hooks);
+}
+
+void MvDaemon::attachPipeline(std::shared_ptr<FramePipeline> pipeline, PipelineHooks hooks) {
+    std::lock_guard<std::mutex> lock(pipelineMutex_);
+    framePipeline_ = std::move(pipeline);
+    pipeline_ = std::move(hooks);
+}
+
+std::string MvDaemon::udpDestAddress() const {
+    std::lock_guard<std::mutex> lock(udpDestMutex_);
+    return udpDestAddress_;
+}
+
+void MvDaemon::setUdpDestAddress(const std::string& address) {
+    std::lock_guard<std::mutex> lock(udpDestMutex_);
+    udpDestAddress_ = address;
 }
 
 void MvDaemon::callAppCallback(const std::shared_ptr<const CBEventData>& event) {

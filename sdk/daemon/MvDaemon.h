@@ -23,6 +23,8 @@
 
 namespace Movoda {
 
+class FramePipeline;
+
 using EventCallbackWithUser =
     std::function<void(const std::shared_ptr<const CBEventData>&, void* user)>;
 
@@ -81,6 +83,9 @@ public:
 
     // ---- Frame pipeline seam ----
     void setPipelineHooks(PipelineHooks hooks);
+    // Keeps the frame pipeline alive as long as the daemon and installs its hooks.
+    void attachPipeline(std::shared_ptr<FramePipeline> pipeline, PipelineHooks hooks);
+    FramePipeline* framePipeline() const { return framePipeline_.get(); }
     // Image datagrams arrive without a verified command channel.
     void enterUdpOk();
     void countFrame() { framesRunning_.fetch_add(1); }
@@ -102,6 +107,9 @@ public:
     uint32_t reportRate() const { return reportsLastSecond_.load(); }
     uint16_t imagePort() const { return imagePort_.load(); }
     void setImagePort(uint16_t port) { imagePort_.store(port); }
+    // Image-stream destination stored while not connected (empty: none).
+    std::string udpDestAddress() const;
+    void setUdpDestAddress(const std::string& address);
 
 private:
     void startThreadsLocked();
@@ -185,6 +193,9 @@ private:
 
     PipelineHooks pipeline_;
     std::mutex pipelineMutex_;
+    std::shared_ptr<FramePipeline> framePipeline_;  // its threads end in stop()
+    mutable std::mutex udpDestMutex_;
+    std::string udpDestAddress_;
 
     std::atomic<uint32_t> framesRunning_{0};
     std::atomic<uint32_t> framesLastSecond_{0};

@@ -17,6 +17,25 @@
 namespace Movoda {
 
 class MvDaemon;
+class FramePipeline;
+
+// Counters of the frame path since the SDK was created: what the queues dropped and what
+// the image-stream reassembly lost, for programs that report stream health.
+struct MvStreamStats {
+    uint64_t framesAccepted = 0;    // frames that passed the intake
+    uint64_t framesRejected = 0;    // packets refused by the intake (size, header)
+    uint64_t rawDiscarded = 0;      // replaced before decoding by a newer frame
+    uint64_t imageDiscarded = 0;    // replaced before delivery by a newer frame
+    uint64_t framesWithheld = 0;    // decoded but not delivered while the link was unverified
+    uint64_t framesDelivered = 0;   // handed to the frame callback
+    uint64_t udpFramesCompleted = 0;
+    uint64_t udpFramesEvicted = 0;  // incomplete frames pushed out of the reassembly slots
+    uint64_t udpFramesBroken = 0;
+    uint64_t udpChunksDiscarded = 0;
+    uint64_t udpDatagramsDropped = 0;
+    uint64_t udpImuReports = 0;
+    int udpReceiveBufferBytes = 0;  // granted by the system; 0 while the socket is closed
+};
 
 class MvSdk {
 public:
@@ -49,6 +68,7 @@ public:
     uint8_t getPlaybackMode();
     // Feeds one recorded frame, stored as its 1420-byte datagrams, into the frame pipeline.
     bool replayRawFrame(const std::vector<uint8_t>& packets, const std::string& tag);
+    MvStreamStats getStreamStats();
 
     // ---- Camera commands -----------------------------------------------------------
     bool start(ImageType type, bool flag);
@@ -109,6 +129,15 @@ public:
     bool getBootloaderText(std::string& text);
 
 private:
+    // The connection follow-up, run by the daemon's event thread for the first
+    // "Connected" after a port opening.
+    static void eventHook(std::shared_ptr<const CBEventData> event, void* user);
+    void eventInternalProcess(const std::shared_ptr<const CBEventData>& event);
+    void readLensAfterConnect();
+    void pointStreamAfterConnect();
+    FramePipeline& pipeline();
+    void log(const std::string& operation, const std::string& message);
+
     std::string instanceName_;
     std::unique_ptr<MvDaemon> daemon_;
     MvSdk* factoryView_ = nullptr;

@@ -1,0 +1,250 @@
+#include "daemon/FramePipeline.h"
+
+#include <iostream>
+
+#include "link/CmdSet.h"
+#include "link/CommnunicationNet.h"
+#include "link/NetConstants.h"
+#include "link/Packet.h"
+#include "mvsdk/MvLog.h"
+
+namespace Movoda {
+
+namespace {
+constexpr const char* kTagUdp = "Movoda::MvDaemon::UdpReceiveThreadFunc";
+constexpr const char* kTagRaw = "Movoda::MvDaemon::rawFrameQThreadFunc";
+constexpr const char* kTagReport = "Movoda::MvDaemon::reportImage";
+constexpr const char* kTagImage = "Movoda::MvDaemon::ImageQueueFunc";
+
+uint16_t readU16(const uint8_t* p, bool bigEndian) {
+    return bigEndian ? static_cast<uint16_t>((p[0] << 8) | p[1])
+                     : static_cast<uint16_t>((p[1] << 8) | p[0]);
+}
+
+void printFrameError() { std::cout << "frame error " << std::endl; }
+}  // namespace
+
+FramePipeline::FramePipeline(MvDaemon& daemon) : daemon_(daemon) {}
+
+FramePipeline::~FramePipeline() { stop(); }
+
+PipelineHooks FramePipeline::hooks() {
+    PipelineHooks h;
+    h.ensureRunning = [this](bool isNet) { ensureRunning(isNet); };
+    h.stop = [this] { stop(); };
+    // Frames on the command channel keep the name the decoder gives them.
+    h.frameIntake = [this](const std::vector<uint8_t>& inner, const std::string&) {
+        return intake(inner.data(), inner.size(), std::string());
+    };
+    return h;
+}
+
+void FramePipeline::ensureRunning(bool isNet) {
+    std::lock_guard<std::mutex> lock(threadsMutex_);
+    if (!running_.load()) return;
+    if (!imageThread_.joinable()) imageThread_ = std::thread(&FramePipeline::imageQueueFunc, this);
+    if (!rawThread_.joinable()) rawThread_ = std::thread(&FramePipeline::rawFrameQThreadFunc, this);
+    if (isNet && !udpThread_.joinable() && daemon_.netTransport() != nullptr) {
+        udpThread_ = std::thread(&FramePipeline::udpReceiveThreadFunc, this);
+    }
+}
+
+void FramePipeline::stop() {
+    std::lock_guard<std::mutex> lock(threadsMutex_);
+    running_.store(false);
+    { std::lock_guard<std::mutex> pause(pauseMutex_); }
+    pauseCv_.notify_all();
+    rawFrames_.close();
+    images_.close();
+    // The image receive thread polls its socket in short slices, so it notices the flag.
+    if (udpThread_.joinable()) udpThread_.join();
+    if (rawThread_.joinable()) rawThread_.join();
+    if (imageThread_.joinable()) imageThread_.join();
+}
+
+bool FramePipeline::pause(std::chrono::milliseconds duration) {
+    std::unique_lock<std::mutex> lock(pauseMutex_);
+    return !pauseCv_.wait_for(lock, duration, [this] { return !running_.load(); });
+}
+
+// ---- Intake ----
+
+bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string& name) {
+    using namespace pipeline;
+    if (inner == nullptr || size < kHeaderBytes + 1) {
+        rejected_.fetch_add(1);
+        return false;
+    }
+    const bool bigEndian = inner[size - 1] != kTrailerLittleEndian;
+    if (bigEndian != daemon_.getBigEndianLength()) daemon_.setBigEndianLength(bigEndian);
+
+    const uint16_t width = readU16(inner + kWidthOffset, bigEndian);
+    const uint16_t height = readU16(inner + kHeightOffset, bigEndian);
+    if (width < 1 || width > kMaxFrameWidth || height < 1 || height > kMaxFrameHeight) {
+        rejected_.fetch_add(1);
+        return false;
+    }
+    const uint16_t dataType = inner[1];
+    const uint16_t frameNumber = readU16(inner + kFrameNumberOffset, bigEndian);
+    auto frame = std::make_shared<Frame>(dataType, frameNumber, width, height);
+    if (!frame->loadHeader(inner, size)) {  // it has printed why
+        rejected_.fetch_add(1);
+        return false;
+    }
+    if (!name.empty()) frame->setName(name);
+    frame->setPacket(inner, size, bigEndian);
+
+    if (!running_.load()) return false;
+    if (rawFrames_.push(std::move(frame))) {
+        rawDiscarded_.fetch_add(1);
+        sdkLog(LOG_WARN, kTagRaw, "frame discard");
+    }
+    accepted_.fetch_add(1);
+    daemon_.countFrame();
+    return true;
+}
+
+bool FramePipeline::replay(const std::vector<uint8_t>& inner, const std::string& name) {
+    const bool ok = intake(inner.data(), inner.size(), name);
+    if (!ok) printFrameError();
+    return ok;
+}
+
+// ---- Image stream ----
+
+void FramePipeline::handleImageResult(const std::vector<uint8_t>& result) {
+    if (result.empty()) return;
+    if (result[0] == cmd::kDataReport) {
+        daemon_.deliverUdpReport(result);
+        return;
+    }
+    if (result.size() < pipeline::kMinImageResultBytes) return;
+    if (!intake(result.data(), result.size(), std::string())) printFrameError();
+    updateStateFromTrailer(result);
+}
+
+void FramePipeline::updateStateFromTrailer(const std::vector<uint8_t>& result) {
+    const size_t n = result.size();
+    const uint8_t stateByte = result[n - 2];
+    int state = result[n - 1] == packet::kTrailerSplit ? stateByte : (stateByte >> 4);
+    if (state > packet::kMaxDevState) state = packet::kMaxDevState;
+    if (daemon_.sdkState() == SDK_Connected) {
+        if (state >= 1 && state != daemon_.devState()) daemon_.updateDevState(state);
+    } else {
+        daemon_.enterUdpOk();
+    }
+}
+
+bool FramePipeline::ensureImageSocket(Commnunication& net) {
+    const uint16_t port = daemon_.imagePort();
+    if (net.isUdpOpened() && openedPort_ == port) return true;
+    if (net.isUdpOpened()) net.closeUdp();  // the image port changed: bind the new one
+    sdkLog(LOG_INFO, kTagUdp, "isUdpOpened=0");
+    if (!net.openUdp(port)) {
+        pause(pipeline::kUdpRetryPause);
+        return false;
+    }
+    openedPort_ = port;
+    warnSmallReceiveBuffer(net);
+    return true;
+}
+
+void FramePipeline::warnSmallReceiveBuffer(Commnunication& net) {
+    auto* udp = dynamic_cast<CommnunicationNet*>(&net);
+    if (udp == nullptr || bufferWarned_) return;
+    const int granted = udp->udpReceiveBufferBytes();
+    if (granted >= net::kUdpMinimumReceiveBuffer) return;
+    bufferWarned_ = true;
+    // The transport has logged it; the user of a console program needs to see it too.
+    std::cout << "warning: udp receive buffer is " << granted
+              << " bytes; raise net.core.rmem_max to at least " << net::kUdpWantedReceiveBuffer
+              << " to avoid losing frames" << std::endl;
+}
+
+void FramePipeline::udpReceiveThreadFunc() {
+    sdkLog(LOG_INFO, kTagUdp, std::string("isSelNet=") + (daemon_.isNet() ? "1" : "0"));
+    Commnunication* net = daemon_.netTransport();
+    while (running_.load() && net != nullptr) {
+        try {
+            if (!daemon_.isNet()) {
+                if (net->isUdpOpened()) net->closeUdp();
+                pause(pipeline::kIdlePause);
+                continue;
+            }
+            if (!ensureImageSocket(*net)) continue;
+            if (!net->udpReceiveFrame(imageResult_)) continue;
+            handleImageResult(imageResult_);
+        } catch (const std::exception& e) {
+            sdkLog(LOG_ERROR, kTagUdp, e.what());
+        }
+    }
+}
+
+// ---- Workers ----
+
+void FramePipeline::rawFrameQThreadFunc() {
+    while (auto frame = rawFrames_.pop()) {
+        try {
+            (*frame)->allocatePlanes();
+            (*frame)->decode();
+            reportImage(*frame);
+        } catch (const std::exception& e) {
+            sdkLog(LOG_ERROR, kTagRaw, e.what());
+        }
+    }
+}
+
+void FramePipeline::reportImage(const std::shared_ptr<Frame>& frame) {
+    const uint8_t version = frame->version();
+    if (imageVersion_.exchange(version) != version) {
+        sdkLog(LOG_INFO, kTagReport, "imageversion=" + std::to_string(version));
+    }
+    filters_.applyFilters(frame);
+    if (pointCloud_.load()) {
+        if (version == pipeline::kTrailerLittleEndian && frame->hasValidMagic()) {
+            cloud_.setLensParams(frame->lensParams());
+        }
+        cloud_.generateCloud(*frame);
+    }
+    if (images_.push(frame)) {
+        imageDiscarded_.fetch_add(1);
+        sdkLog(LOG_WARN, kTagImage, "image discard");
+    }
+}
+
+void FramePipeline::imageQueueFunc() {
+    while (auto frame = images_.pop()) deliver(*frame);
+}
+
+void FramePipeline::deliver(const std::shared_ptr<Frame>& frame) {
+    std::lock_guard<std::mutex> lock(daemon_.callbackMutex());
+    if (daemon_.sdkState() == SDK_TxRxVerifying && playback_.load() == 0) {
+        withheld_.fetch_add(1);
+        return;
+    }
+    if (!frameCallback_) return;
+    try {
+        frameCallback_(frame);
+        delivered_.fetch_add(1);
+    } catch (const std::exception& e) {
+        sdkLog(LOG_ERROR, "Movoda::MvDaemon::frameCallback", e.what());
+    }
+}
+
+void FramePipeline::setFrameCallback(FrameCallback callback) {
+    std::lock_guard<std::mutex> lock(daemon_.callbackMutex());
+    frameCallback_ = std::move(callback);
+}
+
+PipelineCounters FramePipeline::counters() const {
+    PipelineCounters c;
+    c.accepted = accepted_.load();
+    c.rejected = rejected_.load();
+    c.rawDiscarded = rawDiscarded_.load();
+    c.imageDiscarded = imageDiscarded_.load();
+    c.withheld = withheld_.load();
+    c.delivered = delivered_.load();
+    return c;
+}
+
+}  // namespace Movoda
