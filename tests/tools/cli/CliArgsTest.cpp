@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "CliArgs.h"
+#include "CliConstants.h"
+
+namespace vantory_cli {
+namespace {
+
+std::vector<std::string> split(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : line) {
+        if (c == ' ') {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+    return words;
+}
+
+TEST(CliArgs, StreamWithEveryOption) {
+    const auto parsed = parseArgs(
+        split("stream 10.0.0.7 --type cloudamp --fps 50 --seconds 2.5 --image-port 17651 --grayscale"));
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    const CliOptions& o = *parsed.options;
+    EXPECT_EQ(o.command, Command::Stream);
+    EXPECT_EQ(o.address, "10.0.0.7");
+    EXPECT_EQ(o.type, Movoda::IMG_POINTCLOUDAMP);
+    EXPECT_EQ(o.fps, 50);
+    EXPECT_DOUBLE_EQ(o.seconds, 2.5);
+    EXPECT_EQ(o.imagePort, 17651);
+    EXPECT_TRUE(o.grayscale);
+}
+
+TEST(CliArgs, DefaultsPerCommand) {
+    const auto stream = parseArgs(split("stream /dev/ttyACM3"));
+    ASSERT_TRUE(stream.options);
+    EXPECT_EQ(stream.options->address, "/dev/ttyACM3");
+    EXPECT_EQ(stream.options->type, Movoda::IMG_DISTANCE);
+    EXPECT_EQ(stream.options->fps, 0);  // the camera keeps its rate
+    EXPECT_DOUBLE_EQ(stream.options->seconds, kDefaultStreamSeconds);
+    EXPECT_EQ(stream.options->imagePort, 0);
+
+    // A snapshot needs a cloud, so it always streams the cloud type.
+    const auto snapshot = parseArgs(split("snapshot 127.0.0.1 --out /tmp/x"));
+    ASSERT_TRUE(snapshot.options);
+    EXPECT_EQ(snapshot.options->type, Movoda::IMG_POINTCLOUDAMP);
+    EXPECT_EQ(snapshot.options->outDir, "/tmp/x");
+
+    // The address may come after the options.
+    const auto info = parseArgs(split("info 192.168.1.10"));
+    ASSERT_TRUE(info.options);
+    EXPECT_EQ(info.options->command, Command::Info);
+}
+
+TEST(CliArgs, HelpWinsAnywhere) {
+    for (const char* line : {"--help", "-h", "stream --help", "info 1.2.3.4 -h", "bogus --help"}) {
+        const auto parsed = parseArgs(split(line));
+        ASSERT_TRUE(parsed.options) << line;
+        EXPECT_EQ(parsed.options->command, Command::Help) << line;
+    }
+}
+
+TEST(CliArgs, TypeNames) {
+    const std::pair<const char*, Movoda::ImageType> table[] = {
+        {"distance", Movoda::IMG_DISTANCE},   {"amplitude", Movoda::IMG_AMPLITUDE},
+        {"grayscale", Movoda::IMG_GRAYSCALE}, {"cloud", Movoda::IMG_POINTCLOUD},
+        {"cloudamp", Movoda::IMG_POINTCLOUDAMP}};
+    for (const auto& [name, type] : table) {
+        const auto parsed = parseArgs({"stream", "1.2.3.4", "--type", name});
+        ASSERT_TRUE(parsed.options) << name;
+        EXPECT_EQ(parsed.options->type, type) << name;
+    }
+    EXPECT_FALSE(imageTypeFromName("Cloud"));
+    EXPECT_FALSE(imageTypeFromName(""));
+    EXPECT_TRUE(isCloudType(Movoda::IMG_POINTCLOUD));
+    EXPECT_TRUE(isCloudType(Movoda::IMG_POINTCLOUDAMP));
+    EXPECT_FALSE(isCloudType(Movoda::IMG_GRAYSCALE));
+}
+
+// Every refused command line names what is wrong.
+TEST(CliArgs, RefusesBadInput) {
+    const char* bad[] = {
+        "",                                           // nothing
+        "start 1.2.3.4",                              // unknown command
+        "info",                                       // no address
+        "info 1.2.3.4 5.6.7.8",                       // two addresses
+        "stream 1.2.3.4 --type depth",                // unknown type
+        "stream 1.2.3.4 --type cloud --type cloud",   // repeated
+        "stream 1.2.3.4 --fps 0",                     // below the range
+        "stream 1.2.3.4 --fps 51",                    // above the range
+        "stream 1.2.3.4 --fps -5",                    // sign
+        "stream 1.2.3.4 --fps 20x",                   // trailing text
+        "stream 1.2.3.4 --fps 99999999999999999999",  // overflow
+        "stream 1.2.3.4 --seconds 0",                 //
+        "stream 1.2.3.4 --seconds -1",                //
+        "stream 1.2.3.4 --seconds nan",               //
+        "stream 1.2.3.4 --seconds inf",               //
+        "stream 1.2.3.4 --seconds 2s",                //
+        "stream 1.2.3.4 --image-port 0",              //
+        "stream 1.2.3.4 --image-port 65536",          //
+        "stream 1.2.3.4 --seconds",                   // missing value
+        "stream 1.2.3.4 --verbose",                   // unknown option
+        "info 1.2.3.4 --fps 10",                      // stream-only option
+        "info 1.2.3.4 --image-port 7687",             //
+        "info 1.2.3.4 --grayscale",                   //
+        "snapshot 1.2.3.4",                           // no --out
+        "snapshot 1.2.3.4 --seconds 3 --out d",       // stream-only option
+        "stream 1.2.3.4 --out d",                     // snapshot-only option
+    };
+    for (const char* line : bad) {
+        const auto parsed = parseArgs(split(line));
+        EXPECT_FALSE(parsed.options) << "accepted: '" << line << "'";
+        EXPECT_FALSE(parsed.error.empty()) << line;
+    }
+}
+
+}  // namespace
+}  // namespace vantory_cli

@@ -1,0 +1,170 @@
+#include "CliArgs.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "CliConstants.h"
+
+namespace vantory_cli {
+
+namespace {
+
+struct TypeName {
+    const char* name;
+    Movoda::ImageType type;
+};
+constexpr TypeName kTypeNames[] = {
+    {"distance", Movoda::IMG_DISTANCE},   {"amplitude", Movoda::IMG_AMPLITUDE},
+    {"grayscale", Movoda::IMG_GRAYSCALE}, {"cloud", Movoda::IMG_POINTCLOUD},
+    {"cloudamp", Movoda::IMG_POINTCLOUDAMP},
+};
+
+// Whole decimal number within [low, high]; nothing else (no sign games, no trailing text).
+std::optional<long> parseInteger(const std::string& text, long low, long high) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+    }
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseSeconds(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+    if (value <= 0 || value > kMaxStreamSeconds) return std::nullopt;
+    return value;
+}
+
+std::optional<Command> commandFromName(const std::string& name) {
+    if (name == "info") return Command::Info;
+    if (name == "stream") return Command::Stream;
+    if (name == "snapshot") return Command::Snapshot;
+    return std::nullopt;
+}
+
+ParsedArgs refuse(const std::string& why) {
+    ParsedArgs result;
+    result.error = why;
+    return result;
+}
+
+}  // namespace
+
+std::optional<Movoda::ImageType> imageTypeFromName(const std::string& name) {
+    for (const TypeName& entry : kTypeNames) {
+        if (name == entry.name) return entry.type;
+    }
+    return std::nullopt;
+}
+
+bool isCloudType(Movoda::ImageType type) {
+    return type == Movoda::IMG_POINTCLOUD || type == Movoda::IMG_POINTCLOUDAMP;
+}
+
+ParsedArgs parseArgs(const std::vector<std::string>& args) {
+    CliOptions options;
+    if (args.empty()) return refuse("no command given");
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            ParsedArgs result;
+            result.options = CliOptions{};  // Command::Help
+            return result;
+        }
+    }
+
+    const std::optional<Command> command = commandFromName(args[0]);
+    if (!command) return refuse("unknown command '" + args[0] + "'");
+    options.command = *command;
+    options.seconds = kDefaultStreamSeconds;
+    if (options.command == Command::Snapshot) options.type = Movoda::IMG_POINTCLOUDAMP;
+
+    bool seenType = false, seenFps = false, seenSeconds = false, seenPort = false, seenOut = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) != 0) {
+            if (!options.address.empty()) return refuse("unexpected argument '" + arg + "'");
+            options.address = arg;
+            continue;
+        }
+        if (arg == "--grayscale") {
+            options.grayscale = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) return refuse("option " + arg + " needs a value");
+        const std::string& value = args[++i];
+        const bool streamOnly = arg == "--type" || arg == "--fps" || arg == "--seconds";
+        if (streamOnly && options.command != Command::Stream) {
+            return refuse("option " + arg + " belongs to the stream command");
+        }
+        if (arg == "--type") {
+            const auto type = imageTypeFromName(value);
+            if (!type || seenType) return refuse("bad or repeated --type '" + value + "'");
+            options.type = *type;
+            seenType = true;
+        } else if (arg == "--fps") {
+            const auto fps = parseInteger(value, kMinFps, kMaxFps);
+            if (!fps || seenFps) return refuse("--fps takes a whole number from 1 to 50");
+            options.fps = static_cast<int>(*fps);
+            seenFps = true;
+        } else if (arg == "--seconds") {
+            const auto seconds = parseSeconds(value);
+            if (!seconds || seenSeconds) return refuse("--seconds takes a positive number");
+            options.seconds = *seconds;
+            seenSeconds = true;
+        } else if (arg == "--image-port") {
+            if (options.command == Command::Info) return refuse("info takes no --image-port");
+            const auto port = parseInteger(value, 1, 65535);
+            if (!port || seenPort) return refuse("--image-port takes a port from 1 to 65535");
+            options.imagePort = static_cast<uint16_t>(*port);
+            seenPort = true;
+        } else if (arg == "--out") {
+            if (options.command != Command::Snapshot) return refuse("--out belongs to snapshot");
+            if (value.empty() || seenOut) return refuse("--out needs a directory");
+            options.outDir = value;
+            seenOut = true;
+        } else {
+            return refuse("unknown option '" + arg + "'");
+        }
+    }
+    if (options.grayscale && options.command == Command::Info) {
+        return refuse("--grayscale belongs to stream and snapshot");
+    }
+    if (options.address.empty()) return refuse("no camera address given");
+    if (options.command == Command::Snapshot && options.outDir.empty()) {
+        return refuse("snapshot needs --out DIR");
+    }
+    ParsedArgs result;
+    result.options = options;
+    return result;
+}
+
+std::string usageText() {
+    return "Usage:\n"
+           "  vantory-cli info ADDRESS\n"
+           "  vantory-cli stream ADDRESS [--type distance|amplitude|grayscale|cloud|cloudamp]\n"
+           "                     [--fps N] [--seconds S] [--image-port P] [--grayscale]\n"
+           "  vantory-cli snapshot ADDRESS --out DIR [--image-port P] [--grayscale]\n"
+           "  vantory-cli --help\n"
+           "\n"
+           "ADDRESS is the camera's IPv4 address (network) or its serial port, for example\n"
+           "/dev/ttyACM0 (USB).\n"
+           "\n"
+           "info      prints the device information and configuration.\n"
+           "stream    streams for S seconds (default 10) and prints one JSON line per second\n"
+           "          and a summary line; --fps sets the camera's frame rate (1..50);\n"
+           "          --image-port the UDP port frames are sent to (default 7687);\n"
+           "          --grayscale adds the grayscale plane to every frame.\n"
+           "snapshot  saves one point-cloud frame as a binary PCD and its distances as CSV\n"
+           "          into DIR.\n"
+           "\n"
+           "Exit codes: 0 done, 2 bad command line, 3 no connection, 4 camera command refused,\n"
+           "5 no frame received, 6 output could not be written.\n";
+}
+
+}  // namespace vantory_cli

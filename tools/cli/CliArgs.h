@@ -1,0 +1,39 @@
+// Command line of vantory-cli: sub-command, camera address and options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mvsdk/MvTypes.h"
+
+namespace vantory_cli {
+
+enum class Command { Help, Info, Stream, Snapshot };
+
+struct CliOptions {
+    Command command = Command::Help;
+    std::string address;  // IPv4 text or serial-port name
+    Movoda::ImageType type = Movoda::IMG_DISTANCE;
+    int fps = 0;  // 0: leave the camera's rate as it is
+    double seconds = 0;
+    uint16_t imagePort = 0;  // 0: the SDK's default port
+    bool grayscale = false;  // ask the camera for the grayscale plane as well
+    std::string outDir;
+};
+
+struct ParsedArgs {
+    std::optional<CliOptions> options;  // empty on error
+    std::string error;                  // why the command line was refused
+};
+
+// args excludes the program name.
+ParsedArgs parseArgs(const std::vector<std::string>& args);
+std::string usageText();
+
+// "distance", "amplitude", "grayscale", "cloud", "cloudamp"; empty for anything else.
+std::optional<Movoda::ImageType> imageTypeFromName(const std::string& name);
+bool isCloudType(Movoda::ImageType type);
+
+}  // namespace vantory_cli

@@ -1,0 +1,75 @@
+#include <chrono>
+#include <cmath>
+#include <iostream>
+#include <thread>
+
+#include "CameraSession.h"
+#include "CliConstants.h"
+#include "Commands.h"
+#include "StreamReport.h"
+#include "StreamSetup.h"
+
+namespace vantory_cli {
+
+namespace {
+constexpr auto kReportInterval = std::chrono::seconds(1);
+constexpr auto kPollStep = std::chrono::milliseconds(20);
+
+using Clock = std::chrono::steady_clock;
+
+// Sleeps until `until` unless interrupted first.
+void waitUntil(Clock::time_point until, const std::atomic<bool>& interrupted) {
+    while (!interrupted.load() && Clock::now() < until) {
+        std::this_thread::sleep_for(std::min<Clock::duration>(kPollStep, until - Clock::now()));
+    }
+}
+
+double secondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+}  // namespace
+
+int runStream(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted) {
+    StreamRecorder recorder;
+    CameraSession session([&recorder](const std::shared_ptr<const Movoda::Frame>& frame) {
+        recorder.record(measureFrame(*frame, std::chrono::system_clock::now()));
+    });
+    std::string why;
+    if (!session.connect(options.address, options.imagePort,
+                         std::chrono::milliseconds(kConnectTimeoutMs), why)) {
+        std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
+        return kExitNoConnection;
+    }
+    if (!startStreaming(session, options, why)) {
+        std::cerr << "vantory-cli: " << why << std::endl;
+        return kExitCommandFailed;
+    }
+
+    const bool cloud = isCloudType(options.type);
+    Movoda::MvSdk& sdk = session.sdk();
+    const Movoda::MvStreamStats atStart = sdk.getStreamStats();
+    Movoda::MvStreamStats before = atStart;
+    recorder.takeInterval();  // frames that arrived before the start count nowhere
+
+    const Clock::time_point begin = Clock::now();
+    const Clock::time_point end =
+        begin + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.seconds));
+    Clock::time_point intervalStart = begin;
+    for (uint64_t second = 1; !interrupted.load() && intervalStart < end; ++second) {
+        waitUntil(std::min(intervalStart + kReportInterval, end), interrupted);
+        const Clock::time_point now = Clock::now();
+        const Movoda::MvStreamStats after = sdk.getStreamStats();
+        out(intervalLine(second, secondsBetween(intervalStart, now), recorder.takeInterval(),
+                         figuresBetween(before, after, sdk.getFrameRate()), cloud));
+        before = after;
+        intervalStart = now;
+    }
+    const double elapsed = secondsBetween(begin, Clock::now());
+    const SdkFigures total = figuresBetween(atStart, sdk.getStreamStats(), sdk.getFrameRate());
+    if (!sdk.stop()) std::cerr << "vantory-cli: the camera did not confirm stop" << std::endl;
+    const IntervalReport totals = recorder.totals();
+    out(summaryLine(elapsed, totals, total, cloud));
+    return totals.received > 0 ? kExitOk : kExitNoFrames;
+}
+
+}  // namespace vantory_cli

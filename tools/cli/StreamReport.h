@@ -1,0 +1,34 @@
+// Formats the per-second JSON lines and the summary line of "stream".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "StreamRecorder.h"
+#include "mvsdk/MvSdk.h"
+
+namespace vantory_cli {
+
+// What the SDK counted itself over one interval, beside what the callback saw.
+struct SdkFigures {
+    uint32_t sdkFrameRate = 0;       // frames the SDK accepted in its last whole second
+    uint64_t queueDropped = 0;       // replaced by newer frames before decoding or delivery
+    uint64_t framesRejected = 0;     // refused by the frame intake
+    uint64_t framesEvicted = 0;      // incomplete frames pushed out of reassembly
+    uint64_t framesBroken = 0;       // reassembled with bad marks
+    uint64_t chunksDiscarded = 0;    // late chunks of evicted frames, bad chunk headers
+    uint64_t datagramsDropped = 0;   // datagrams whose remaining bytes reassembly refused
+};
+
+// The change of the SDK's counters from `before` to `after`; a counter that went back
+// (the SDK was re-created) counts from zero.
+SdkFigures figuresBetween(const Movoda::MvStreamStats& before, const Movoda::MvStreamStats& after,
+                          uint32_t sdkFrameRate);
+
+// One line per interval; second counts from 1, elapsedSeconds is the interval's length.
+std::string intervalLine(uint64_t second, double elapsedSeconds, const IntervalReport& interval,
+                         const SdkFigures& sdk, bool cloud);
+std::string summaryLine(double elapsedSeconds, const IntervalReport& totals, const SdkFigures& sdk,
+                        bool cloud);
+
+}  // namespace vantory_cli
