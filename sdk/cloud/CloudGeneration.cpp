@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "cloud/CloudConstants.h"
+#include "cloud/CloudRowKernel.h"
 #include "cloud/PointCloudProcessor.h"
 
 namespace Movoda {
@@ -95,25 +96,30 @@ void PointCloudProcessor::generateCloud(Frame& frame) {
     };
 
     const size_t span = static_cast<size_t>(colStep) * (width ? width - 1 : 0);
-    const bool plain = !floorOn && !cutOn && !swapAxes && colStep == 1;
+    const bool plain = !swapAxes && colStep == 1;
+    const bool fixUps = floorOn || cutOn;
     size_t p = 0;
     for (uint32_t y = 0; y < height; ++y) {
         const size_t rowStart = static_cast<size_t>(roiY0 + rowStep * y) * W + roiX0;
         if (plain && rowStart + span <= last) {
-            // The common case, kept free of per-point choices.
-            const float* rx = rayX + rowStart;
-            const float* ry = rayY + rowStart;
-            const float* rz = rayZ + rowStart;
-            const uint32_t* dRow = dist + p;
-            for (uint32_t x = 0; x < width; ++x, out += Frame::kCloudStride) {
-                const uint32_t d = dRow[x];
-                const float z = static_cast<float>(d) * rz[x];
-                const bool valid = d < kDistanceInvalidFrom;
-                out[0] = valid ? rx[x] * z * flipX : kNaN;
-                out[1] = valid ? ry[x] * z * flipY : kNaN;
-                out[2] = valid ? z : kNaN;
-                out[3] = distAmpType ? refl[p + x] : kNaN;
+            // The common case: the row kernel, free of per-point choices, then the few
+            // points removed by the amplitude floor or the corner cut are overwritten.
+            const cloud_kernel::RowRays rays{rayX + rowStart, rayY + rowStart, rayZ + rowStart};
+            const cloud_kernel::RowSetup setup{flipX, flipY, distAmpType ? refl + p : nullptr};
+            cloud_kernel::plainRow(dist + p, rays, setup, width, out, !fixUps);
+            if (fixUps) {
+                for (uint32_t x = 0; x < width; ++x) {
+                    const uint16_t a = amp[p + x];
+                    const bool floored = floorOn && (a < floor || a == cc::kAmplitudeFloorCode);
+                    if (floored || (cutOn && mask[rowStart + x])) {
+                        float* o = out + static_cast<size_t>(x) * Frame::kCloudStride;
+                        o[0] = o[1] = o[2] = kNaN;
+                        o[3] = 0.0f;
+                        dist[p + x] = floored ? kDistanceBelowAmplitudeFloor : 0;
+                    }
+                }
             }
+            out += static_cast<size_t>(width) * Frame::kCloudStride;
             p += width;
             continue;
         }
@@ -123,6 +129,7 @@ void PointCloudProcessor::generateCloud(Frame& frame) {
             emit(p, s, out);
         }
     }
+    cloud_kernel::finishRows();
     frame.setHasCloud(true);
 }
 

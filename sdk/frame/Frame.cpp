@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <type_traits>
 
 #include "frame/ByteReader.h"
 #include "frame/FrameLayout.h"
@@ -30,14 +32,17 @@ Frame::Frame(uint16_t dataType, uint64_t frameNumber, uint16_t width, uint16_t h
 }
 
 namespace {
+// Zeroed with memset: the element types are plain numbers whose zero is all-zero bytes,
+// and memset is several times faster than an element-wise fill.
 template <typename T>
 void takePlane(std::vector<T>& plane, size_t n) {
-    if (plane.capacity() >= n) {
-        plane.assign(n, T());
-    } else {
+    static_assert(std::is_arithmetic<T>::value, "planes hold plain numbers");
+    if (plane.capacity() < n) {
         PlanePool<T>::instance().give(plane);
-        plane = PlanePool<T>::instance().take(n);
+        plane = PlanePool<T>::instance().take(n, false);
     }
+    plane.resize(n);
+    if (n != 0) std::memset(plane.data(), 0, n * sizeof(T));
 }
 template <typename T>
 void givePlane(std::vector<T>& plane) {

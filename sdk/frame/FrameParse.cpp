@@ -1,15 +1,19 @@
 // Decoding of the pixel planes, reflectivity and SDK binning.
 #include <algorithm>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "frame/AmplitudeScale.h"
+#include "frame/BinningKernel.h"
 #include "frame/ByteReader.h"
 #include "frame/FrameLayout.h"
 #include "frame/FrameSettings.h"
 #include "frame/ModelTable.h"
+#include "frame/PlaneDecode.h"
 #include "frame/PlanePool.h"
+#include "frame/ReflectivityKernel.h"
 #include "mvsdk/Frame.h"
 #include "mvsdk/MvLog.h"
 
@@ -39,11 +43,6 @@ uint64_t planeBytes(uint8_t flags, uint64_t n) {
     if (flags & kPlaneHdrIndex) p += n / 2;
     if (flags & kPlaneRawPhase) p += 8 * n;
     return p;
-}
-
-inline uint32_t storedDistance(uint16_t v, uint32_t scale) {
-    if (v >= kRawCodeFrom) return v + kDistanceCodeOffset;
-    return scale >= 2 ? static_cast<uint32_t>(v) * scale : v;
 }
 
 }  // namespace
@@ -92,57 +91,49 @@ void Frame::parse(const std::vector<uint8_t>& packet) {
         if (binY_ > 1) height_ = static_cast<uint16_t>(height_ / binY_);
     }
 
-    if (dataFlags_ & kPlaneAmplitude) computeReflectivity(scale);
-    if (binX_ + binY_ > 2) applySdkBinning();
-    std::copy(distance_.begin(), distance_.end(), rawDistance_.begin());
+    // Reflectivity also fills rawDistance; binning changes distance afterwards.
+    const bool hasReflectivity = (dataFlags_ & kPlaneAmplitude) != 0;
+    const bool binning = binX_ + binY_ > 2;
+    if (hasReflectivity) computeReflectivity(scale);
+    if (binning) applySdkBinning();
+    if (!hasReflectivity || binning) std::copy(distance_.begin(), distance_.end(), rawDistance_.begin());
 }
 
 void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale) {
+    namespace pd = plane_decode;
     const size_t w = sensorWidth_;
     const size_t h = sensorHeight_;
     const bool mirror = !frame_settings::mirrorOff();
     const uint8_t flags = dataFlags_;
     const uint8_t* src = planes;
-    // Stored index of received pixel (row, column): rows are stored mirrored.
-    auto dst = [&](size_t row, size_t col) { return row * w + (mirror ? w - 1 - col : col); };
 
     if (flags & (kPlaneDistance | kPlaneAmplitude)) {
-        const bool both = (flags & kPlaneDistance) && (flags & kPlaneAmplitude);
-        const size_t stride = both ? 4 : 2;
-        uint32_t* dist = distance_.data();
-        uint16_t* amp = amplitude_.data();
+        const bool hasDistance = (flags & kPlaneDistance) != 0;
+        const bool hasAmplitude = (flags & kPlaneAmplitude) != 0;
+        const size_t stride = hasDistance && hasAmplitude ? 4 : 2;
+        const pd::DistanceCode code(scale);
         for (size_t r = 0; r < h; ++r) {
             const uint8_t* row = src + r * w * stride;
-            for (size_t c = 0; c < w; ++c) {
-                const uint8_t* px = row + c * stride;
-                const size_t o = dst(r, c);
-                if (flags & kPlaneDistance) {
-                    dist[o] = storedDistance(bytes::le16(px), scale);
-                    if (both) amp[o] = bytes::le16(px + 2);
-                } else {
-                    amp[o] = bytes::le16(px);
-                }
+            uint32_t* dist = distance_.data() + r * w;
+            uint16_t* amp = amplitude_.data() + r * w;
+            if (hasDistance && hasAmplitude) {
+                pd::decodeDistanceAmplitudeRow(row, w, mirror, code, dist, amp);
+            } else if (hasDistance) {
+                pd::decodeRow<2>(row, w, mirror, dist, code);
+            } else {
+                pd::decodePlainRow(row, w, mirror, amp);
             }
         }
         src += n * stride;
     }
     if (flags & kPlaneGrayscale) {
         for (size_t r = 0; r < h; ++r) {
-            for (size_t c = 0; c < w; ++c) grayscale_[dst(r, c)] = bytes::le16(src + 2 * (r * w + c));
+            pd::decodePlainRow(src + 2 * r * w, w, mirror, grayscale_.data() + r * w);
         }
         src += 2 * n;
     }
     if (flags & kPlaneHdrIndex) {
-        // Two pixels per byte: the even pixel in the low nibble, the odd one in the high.
-        size_t r = 0, c = 0;
-        for (size_t i = 0; i < n; ++i) {
-            const uint8_t b = src[i / 2];
-            hdrIndex_[dst(r, c)] = (i % 2 == 0) ? (b & 0x0F) : (b >> 4);
-            if (++c == w) {
-                c = 0;
-                ++r;
-            }
-        }
+        for (size_t r = 0; r < h; ++r) pd::decodeHdrRow(src, r * w, w, mirror, hdrIndex_.data() + r * w);
         src += n / 2;
     }
     if (flags & kPlaneRawPhase) {
@@ -150,7 +141,7 @@ void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale) {
             rawPhase_ = PlanePool<uint16_t>::instance().take(n * kRawPhasePerPixel);
         }
         rawPhase_.resize(n * kRawPhasePerPixel);
-        for (size_t k = 0; k < rawPhase_.size(); ++k) rawPhase_[k] = bytes::le16(src + 2 * k);
+        pd::decodeRow<2>(src, rawPhase_.size(), false, rawPhase_.data(), pd::Plain16());
     } else {
         rawPhase_.clear();
     }
@@ -194,44 +185,55 @@ void Frame::computeReflectivity(uint32_t scale) {
 
     if (!hasHdr) {
         // One time and one frequency for the whole frame: a loop without per-pixel choices.
-        const AmplitudeScaler scale = scalers[0];
-        const double c = coef[0];
-        const uint16_t t = static_cast<uint16_t>(usedTime[0]);
-        const double limitValue = limit;
-        for (size_t i = 0; i < n; ++i) {
-            const uint32_t a = amp[i];
-            const uint32_t d = dist[i];
-            const bool valid = a < kRawCodeFrom && d < kDistanceInvalidFrom && d != 0;
-            const uint32_t scaled = blockTimes ? scale(a) : a;
-            const double r = scaled * c * (static_cast<double>(d) * d);
-            refl[i] = valid ? static_cast<float>(r) : 0.0f;
-            freq[i] = 0;
-            itime[i] = valid ? t : 0;
-            if (valid && limit != 0 && r > limitValue) dist[i] = kDistanceAboveReflectivityLimit;
-        }
+        // rawDistance is written here too, which saves parse() a pass over the planes.
+        reflectivity::KernelInput in;
+        in.n = n;
+        in.scaleByTime = blockTimes;
+        in.inverseTime = scalers[0].inverse();
+        in.guard = AmplitudeScaler::kGuard;
+        in.coef = coef[0];
+        in.time = static_cast<uint16_t>(usedTime[0]);
+        in.limit = limit != 0 ? static_cast<double>(limit) : HUGE_VAL;
+        reflectivity::singleTimeKernel(in, {amp, dist, refl, itime, rawDistance_.data()});
+        std::fill(freq, freq + n, uint8_t{0});
         unknownFrequencyPixels_ = 0;
         return;
     }
+
+    // Per HDR slot: whether its pixels select their own frequency, whether that frequency
+    // is unknown, and whether range correction may apply.
+    bool ownFrequency[kHdrSlots];
+    bool unknownSlot[kHdrSlots];
+    bool correctable[kHdrSlots];
+    for (size_t k = 0; k < kHdrSlots; ++k) {
+        ownFrequency[k] = blockTimes && ownTime[k] != 0;
+        unknownSlot[k] = ownFrequency[k] && modulation[k] == model_table::kUnknownFrequency;
+        correctable[k] = rangeCorrection && ownTime[k] > fl::kRangeCorrectionMinIntTime;
+    }
+    const double limitValue = limit != 0 ? static_cast<double>(limit) : HUGE_VAL;
+    uint32_t* raw = rawDistance_.data();
 
     uint8_t f = 0;  // carried from pixel to pixel, changed only by HDR pixels
     uint64_t unknown = 0;
     for (size_t i = 0; i < n; ++i) {
         const uint32_t a = amp[i];
         uint32_t d = dist[i];
-        if (a >= kRawCodeFrom || d >= kDistanceInvalidFrom || d == 0) {
+        if (a >= kRawCodeFrom || d - 1u >= kDistanceInvalidFrom - 1u) {
             refl[i] = 0.0f;
             freq[i] = 0;
             itime[i] = 0;
+            raw[i] = d;
             continue;
         }
-        const size_t k = hasHdr ? (hdr[i] & 0x0F) : 0;
+        const size_t k = hdr[i] & 0x0F;
         const uint32_t t = usedTime[k];
-        if (blockTimes && hasHdr && ownTime[k] != 0) {
-            if (modulation[k] == model_table::kUnknownFrequency) {
+        if (ownFrequency[k]) {
+            if (unknownSlot[k]) {
                 ++unknown;
                 refl[i] = 0.0f;
                 freq[i] = 0;
                 itime[i] = static_cast<uint16_t>(t);
+                raw[i] = d;
                 continue;
             }
             f = modulation[k];
@@ -239,17 +241,17 @@ void Frame::computeReflectivity(uint32_t scale) {
         const uint32_t scaled = blockTimes ? scalers[k](a) : a;
         const double c = coef[f];
         double r = scaled * c * (static_cast<double>(d) * d);
-        if (rangeCorrection && d < fl::kRangeCorrectionMaxDistance &&
-            ownTime[k] > fl::kRangeCorrectionMinIntTime && r < fl::kRangeCorrectionMaxRefl &&
-            a < fl::kRangeCorrectionMaxAmplitude) {
+        if (correctable[k] && d < fl::kRangeCorrectionMaxDistance &&
+            r < fl::kRangeCorrectionMaxRefl && a < fl::kRangeCorrectionMaxAmplitude) {
             d += fl::kRangeCorrectionAdd;
-            dist[i] = d;
             r = scaled * c * (static_cast<double>(d) * d);
         }
         refl[i] = static_cast<float>(r);
         freq[i] = f;
         itime[i] = static_cast<uint16_t>(t);
-        if (limit != 0 && r > limit) dist[i] = kDistanceAboveReflectivityLimit;
+        const uint32_t out = r > limitValue ? kDistanceAboveReflectivityLimit : d;
+        dist[i] = out;
+        raw[i] = out;
     }
 
     unknownFrequencyPixels_ = unknown;
@@ -261,46 +263,20 @@ void Frame::computeReflectivity(uint32_t scale) {
 }
 
 void Frame::applySdkBinning() {
-    const size_t sw = sensorWidth_;
-    const size_t w = width_;
-    const size_t h = height_;
+    binning::BinningPlanes planes;
+    planes.sensorWidth = sensorWidth_;
+    planes.width = width_;
+    planes.height = height_;
+    planes.dist = distance_.data();
+    planes.amp = amplitude_.data();
+    planes.refl = reflectivity_.data();
     const size_t bx = binX_;
     const size_t by = binY_;
-    uint32_t* dist = distance_.data();
-    uint16_t* amp = amplitude_.data();
-    float* refl = reflectivity_.data();
-
-    // Output index o never exceeds the first input index of its block, so the planes can
-    // be binned in place.
-    size_t o = 0;
-    for (size_t y = 0; y < h; ++y) {
-        for (size_t x = 0; x < w; ++x, ++o) {
-            const size_t first = y * by * sw + x * bx;
-            uint64_t dSum = 0, aSum = 0;
-            uint32_t dCount = 0, aCount = 0;
-            float rSum = 0.0f;
-            for (size_t yy = 0; yy < by; ++yy) {
-                const size_t row = first + yy * sw;
-                for (size_t xx = 0; xx < bx; ++xx) {
-                    const size_t j = row + xx;
-                    if (dist[j] < kDistanceInvalidFrom) {
-                        dSum += dist[j];
-                        rSum += refl[j];
-                        ++dCount;
-                    }
-                    if (amp[j] < fl::kBinAmplitudeLimit) {
-                        aSum += amp[j];
-                        ++aCount;
-                    }
-                }
-            }
-            const uint32_t d = dCount ? static_cast<uint32_t>(dSum / dCount) : dist[first];
-            const float r = dCount ? rSum / static_cast<float>(dCount) : refl[first];
-            const uint16_t a = aCount ? static_cast<uint16_t>(aSum / aCount) : amp[first];
-            dist[o] = d;
-            refl[o] = r;
-            amp[o] = a;
-        }
+    const binning::BlockAverage average(bx * by);
+    if (bx == 2 && by == 2) {
+        binning::binPlanes(planes, binning::BlockSize<2, 2>(), average);
+    } else {
+        binning::binPlanes(planes, binning::RuntimeBlockSize{bx, by}, average);
     }
 }
 
