@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <boost/asio/ip/multicast.hpp>
 #include <boost/asio/write.hpp>
 #include <chrono>
@@ -221,8 +222,10 @@ bool CommnunicationNet::openUdp(uint16_t port) {
             asio::ip::multicast::join_group(asio::ip::make_address_v4(net::kMulticastGroup),
                                             asio::ip::address_v4::any()),
             ec);
-        if (ec) {
-            // A host without a multicast route still receives unicast streams.
+        // A host without a multicast route still receives unicast streams; the failure
+        // is logged once, not on every reopen of the image socket.
+        static std::atomic<bool> joinFailureLogged{false};
+        if (ec && !joinFailureLogged.exchange(true)) {
             sdkLog(LOG_WARN, kTagOpenUdp, "multicast join failed: " + ec.message());
         }
     } catch (const std::exception& e) {
