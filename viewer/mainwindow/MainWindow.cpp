@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLocale>
 #include <QThread>
 #include <QTimer>
@@ -52,6 +53,10 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
       exitHandler_([](int code) { std::exit(code); }) {
     // 1. Main form and title.
     ui_->setupUi(this);
+    // The central widget has a fixed minimum height, which on its own would keep its
+    // layout from growing the window when groups appear (recording while streaming)
+    // and would squash the camera controls instead.
+    centralWidget()->layout()->setSizeConstraint(QLayout::SetMinimumSize);
     setWindowTitle(QString::fromStdString(vantory::windowTitle(options_.suffix)));
 
     // 2. Auxiliary windows, hidden.

@@ -124,6 +124,11 @@ void MainWindow::showLastFrame() {
 // ---- Pixel selection -----------------------------------------------------------------
 
 void MainWindow::connectImageViews() {
+    // The pane captions keep the height of their text, so the pane's height goes to the
+    // image views instead of pushing them past the pane's bottom edge.
+    for (QLabel* caption : {ui_->label_image0, ui_->label_image1}) {
+        caption->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
     for (LabelImage* view : {ui_->ImageView, ui_->ImageView2}) {
         connect(view, &LabelImage::mouseHover, this, [this, view](int x, int y) { onImageHover(view, x, y); });
         connect(view, &LabelImage::infoSelected, this, [this, view](int x, int y) { onImageSelected(view, x, y); });

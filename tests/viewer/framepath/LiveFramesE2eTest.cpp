@@ -1,7 +1,6 @@
 // Live frames from the simulated camera (in this process, on 127.0.0.61, image port
 // 17661) through the real SDK into the real main window: the status line and the image
-// panes follow the stream. With VANTORY_SCREENSHOT_DIR set, the window is also saved
-// as room-distance-amplitude.png and room-grayscale.png there.
+// panes follow the stream.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -115,13 +114,6 @@ protected:
         for (LabelImage* view : {ui().ImageView, ui().ImageView2}) view->setMirror(false, false, false);
     }
 
-    void saveScreenshot(const char* name) {
-        const QByteArray dir = qgetenv("VANTORY_SCREENSHOT_DIR");
-        if (dir.isEmpty()) return;
-        QTest::qWait(500);  // a few more frames, so both panes are current
-        ASSERT_TRUE(window_->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(name)));
-    }
-
     Ui::MainWindow& ui() { return *window_->form(); }
 
     QTemporaryDir workDir_;
@@ -169,7 +161,6 @@ TEST_F(LiveFramesTest, StreamChangesStatusLineAndDistancePane) {
     emit ui().ImageView->infoSelected(10, 230);
     EXPECT_TRUE(waitUntil([&]() { return ui().label_distance->text() != QStringLiteral("%1 mm").arg(centre); }))
         << ui().label_distance->text().toStdString();
-    saveScreenshot("room-distance-amplitude.png");
 }
 
 TEST_F(LiveFramesTest, GrayscaleStreamShowsOneGrayPane) {
@@ -189,7 +180,6 @@ TEST_F(LiveFramesTest, GrayscaleStreamShowsOneGrayPane) {
         }
     }
     EXPECT_EQ(coloured, 0);  // gray levels only
-    saveScreenshot("room-grayscale.png");
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 // Not a test: runs the real main window with the real SDK against a running simulated
 // camera, starts streaming, and reports the process's CPU use (GUI and SDK threads
 // together) from /proc/self/stat over a measuring period. Optionally saves a picture
-// of the window. Meant to run under xvfb-run:
-//   viewer_framepath_cpu_probe --camera 127.0.0.61 --image-port 17661 --type 2 \
-//       --seconds 20 [--screenshot file.png]
+// of the window. Meant to run under xvfb-run, for example with
+//   --camera 127.0.0.61 --image-port 17661 --type 2 --seconds 20 --screenshot file.png
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
