@@ -181,11 +181,13 @@ std::vector<uint8_t> FrameStreamer::imuPacket(uint64_t timeMs) const {
     std::vector<uint8_t> data(kImuBlockSize, 0);
     putU16(data.data(), kImuValidMark, false);
     putU16(data.data() + 2, 1, false);
-    putU64(data.data() + 4, timeMs, false);
-    // Accelerometer (m/s^2) and gyroscope (rad/s) of a camera standing still.
-    const float sample[6] = {0.0f, -9.81f, 0.0f, 0.001f, -0.002f, 0.0005f};
-    for (int i = 0; i < 6; ++i) putFloat(data.data() + 12 + 4 * i, sample[i]);
-    putFloat(data.data() + 36, 36.5f);
+    // Little-endian sample of a camera standing still: acceleration (g) at 4, 8, 12,
+    // angular rate (rad/s) at 16, 20, 24, temperature (degrees C) at 40 and the
+    // wall-clock time in milliseconds at 44.
+    const float sample[6] = {0.0f, -1.0f, 0.0f, 0.001f, -0.002f, 0.0005f};
+    for (int i = 0; i < 6; ++i) putFloat(data.data() + 4 + 4 * i, sample[i]);
+    putFloat(data.data() + 40, 36.5f);
+    putU64(data.data() + 44, timeMs, false);
     const uint8_t trailer[3] = {0, processor_.devState(), Movoda::packet::kTrailerSplit};
     return Movoda::packet::buildPacket(cmd::kImuReport, data.data(), data.size(), trailer,
                                        sizeof trailer, false);

@@ -81,6 +81,11 @@ LaunchOptions parseCommandLine(int argc, const char* const* argv) {
     return parseCommandLine(arguments);
 }
 
+bool scaleFactorApplies(const std::string& scaleFactor) {
+    if (!isUsableScale(scaleFactor)) return false;
+    return std::strtod(scaleFactor.c_str(), nullptr) >= kMinimumAppliedScale;
+}
+
 std::string logDirectoryName(const std::string& suffix) { return "mvlog" + suffix; }
 
 std::string crashDirectory(const std::string& suffix) { return "./mvlog" + suffix + "/crash"; }

@@ -29,6 +29,12 @@ struct LaunchOptions {
 LaunchOptions parseCommandLine(const std::vector<std::string>& arguments);
 LaunchOptions parseCommandLine(int argc, const char* const* argv);
 
+// Whether QT_SCALE_FACTOR is set to this value. Qt 6.4 on X11 paints every widget
+// clipped to part of its area when the global factor is below 1, so such a factor (the
+// 0.9 default included) is not applied and the display's own scale stays in force.
+bool scaleFactorApplies(const std::string& scaleFactor);
+constexpr double kMinimumAppliedScale = 1.0;
+
 // Per-instance resource names.
 std::string logDirectoryName(const std::string& suffix);     // "mvlog" + S
 std::string crashDirectory(const std::string& suffix);       // "./mvlog" + S + "/crash"

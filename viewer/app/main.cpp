@@ -25,7 +25,11 @@ int main(int argc, char* argv[]) {
     XInitThreads();
 
     const vantory::LaunchOptions options = vantory::parseCommandLine(argc, argv);
-    setenv("QT_SCALE_FACTOR", options.scaleFactor.c_str(), 1);
+    if (vantory::scaleFactorApplies(options.scaleFactor)) {
+        setenv("QT_SCALE_FACTOR", options.scaleFactor.c_str(), 1);
+    } else {
+        std::cout << "scale " << options.scaleFactor << " not applied: below 1 Qt paints widgets clipped" << std::endl;
+    }
 
     QApplication app(argc, argv);
     vantory::applyViewerStyle(app);

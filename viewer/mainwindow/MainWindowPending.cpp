@@ -39,7 +39,6 @@ void MainWindow::on_comboBox_channel_currentIndexChanged(int) {}
 void MainWindow::on_cmbBox_modfreq_currentIndexChanged(int) {}
 void MainWindow::on_checkBox_binningh_stateChanged(int) {}
 void MainWindow::on_checkBox_vcsel1_stateChanged(int) {}
-void MainWindow::on_checkBox_hmirror_stateChanged(int) {}
 void MainWindow::on_checkBox_filtered_stateChanged(int) {}
 void MainWindow::on_comboBox_freq1_currentIndexChanged(int) {}
 void MainWindow::on_checkBox_dcs_stateChanged(int) {}

@@ -47,6 +47,8 @@ public:
     QRect selectedRect() const { return rectSel; }
     QRect selectedLine() const { return lineSel; }
     bool isRotated() const { return rotated; }
+    bool isMirroredHorizontally() const { return mirrorH; }
+    bool isMirroredVertically() const { return mirrorV; }
 
 signals:
     void mouseChanged(double x, double y);

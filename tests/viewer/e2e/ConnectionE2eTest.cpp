@@ -12,7 +12,6 @@ namespace {
 constexpr uint8_t kCmdDevInfo = 4;
 constexpr uint8_t kCmdLensRead = 18;
 constexpr uint8_t kCmdUdpDest = 19;
-constexpr uint8_t kCmdImuExtrinsicRead = 29;
 
 // Destination payload: the address bytes, then the port least significant byte first.
 std::vector<uint8_t> destinationPayload() {

@@ -17,10 +17,10 @@ constexpr uint32_t kCommandTimeoutMs = 1000;
 constexpr double kImuRateHz = 25.0;
 constexpr uint64_t kReportsPerLine = 21;
 
-// "I:" temperature "℃ a:" three accelerations " g:" rate, then seconds "." milliseconds.
-// A float in fixed notation with two decimals; a garbage bit pattern may print as nan or inf.
+// "I:" temperature "℃ a:" three accelerations " g:" rate, then seconds "." milliseconds;
+// the simulated camera stands still at 36.5 degrees with gravity along -y.
 const QRegularExpression kImuLinePattern(QString::fromUtf8(
-    "^I:(?:-?\\d+\\.\\d{2}|-?nan|-?inf)℃ a:(?:(?:-?\\d+\\.\\d{2}|-?nan|-?inf) ?){3} g:\\d+ \\d+\\.\\d{1,3}$"));
+    "^I:36\\.50℃ a:0\\.00 -1\\.00 0\\.00 g:\\d+ \\d+\\.\\d{1,3}$"));
 
 TEST_F(ViewerE2eTest, ImuLineNeedsTwentyOneReportsThenShowsReportRate) {
     cameraOptions().imuRateHz = kImuRateHz;
@@ -55,6 +55,9 @@ TEST_F(ViewerE2eTest, DeviceLogLinesReachLogPanelAndSdkLog) {
     ASSERT_NE(log, nullptr);
     ASSERT_TRUE(log->toPlainText().isEmpty());
 
+    QFile sdkLog(workPath(QStringLiteral("mvlog/mvsdk_info.log")));
+    const qint64 logSizeBefore = sdkLog.size();
+
     // A calibration run makes the camera send its progress as device log lines.
     Movoda::MvSdk& sdk = *window().context()->sdk;
     std::vector<uint8_t> response;
@@ -79,13 +82,20 @@ TEST_F(ViewerE2eTest, DeviceLogLinesReachLogPanelAndSdkLog) {
     EXPECT_EQ(text.count(QStringLiteral("[cal] ")), 12);
 
     // The same lines go to the SDK's information log under the callback's tag.
-    QFile sdkLog(workPath(QStringLiteral("mvlog/mvsdk_info.log")));
-    ASSERT_TRUE(waitUntil([&]() {
+    QByteArray added;
+    const bool logged = waitUntil([&]() {
         if (!sdkLog.open(QIODevice::ReadOnly)) return false;
-        const QByteArray content = sdkLog.readAll();
+        sdkLog.seek(logSizeBefore);
+        added = sdkLog.readAll();
         sdkLog.close();
-        return content.contains("eventCallback") && content.contains("calibration:finish");
-    }));
+        return added.contains("calibration:finish");
+    });
+    ASSERT_TRUE(logged) << added.toStdString();
+    for (const QByteArray& line : added.split('\n')) {
+        if (line.contains("[cal] calibration:")) {
+            EXPECT_TRUE(line.contains("eventCallback")) << line.toStdString();
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Streaming: Start, Stop, image-type changes and the exit routine, seen from the camera.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "GuiContext.h"
 #include "ViewerE2eFixture.h"
@@ -52,6 +54,14 @@ TEST_F(ViewerE2eTest, StartAndStopSwitchButtonsAndCameraStreaming) {
     EXPECT_EQ(ui().label_connectstate->styleSheet(), kGreen);
     // Frames reach the SDK on this binary's image port.
     EXPECT_TRUE(waitUntil([&]() { return window().context()->sdk->getFrameRate() > 0; }));
+    // The recording group that appears makes room for itself: no control is squashed
+    // below the height it needs.
+    EXPECT_FALSE(ui().groupBox_record->isHidden());
+    QCoreApplication::processEvents();
+    for (QWidget* control : std::initializer_list<QWidget*>{ui().spinBox_int1, ui().spinBox_maxFps,
+                                                            ui().cmbBox_imagetype, ui().pushBtn_stop}) {
+        EXPECT_GE(control->height(), control->minimumSizeHint().height()) << control->objectName().toStdString();
+    }
 
     mark = camera().receivedCommands().size();
     ui().pushBtn_stop->click();
@@ -118,7 +128,9 @@ TEST_F(ViewerE2eTest, ExitBoxCancelKeepsStreamingAndOkLeavesCameraStopped) {
     EXPECT_FALSE(window().close());
     EXPECT_TRUE(window().isVisible());
     EXPECT_TRUE(exitCodes().empty());
-    EXPECT_TRUE(withoutLinkChecks(commandsFrom(mark)).empty());
+    for (const camsim::ReceivedCommand& command : withoutLinkChecks(commandsFrom(mark))) {
+        ADD_FAILURE() << "sent while the exit box was open: command " << int(command.id);
+    }
     EXPECT_TRUE(camera().streaming());
 
     mark = camera().receivedCommands().size();

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QSettings>
@@ -54,15 +55,24 @@ std::vector<std::vector<uint8_t>> payloadsOf(const std::vector<camsim::ReceivedC
     return payloads;
 }
 
+QTemporaryDir* ViewerE2eTest::workDir_ = nullptr;
+
 void ViewerE2eTest::SetUpTestSuite() {
     if (!QApplication::instance()) new QApplication(g_argc, g_argv);
+    if (!workDir_) workDir_ = new QTemporaryDir();
+}
+
+void ViewerE2eTest::TearDownTestSuite() {
+    delete workDir_;
+    workDir_ = nullptr;
 }
 
 void ViewerE2eTest::SetUp() {
-    ASSERT_TRUE(workDir_.isValid());
+    ASSERT_TRUE(workDir_ && workDir_->isValid());
     previousDir_ = QDir::currentPath();
     // The settings file and the SDK's log directory are relative to the working directory.
-    QDir::setCurrent(workDir_.path());
+    QDir::setCurrent(workDir_->path());
+    QFile::remove(QStringLiteral("gui.ini"));
 
     cameraOptions_ = camsim::SimOptions();
     cameraOptions_.bindAddress = kCameraAddress;
@@ -100,6 +110,9 @@ void ViewerE2eTest::startViewer(int imageTypeIndex) {
     ASSERT_NO_FATAL_FAILURE(restartCamera());
     ASSERT_TRUE(waitForState(kConnectedIdle, kConnectWaitMs))
         << "state shown: " << ui().label_connectstate->text().toStdString();
+    // The window's own first-connection work ends with the extrinsic read, on the SDK's
+    // event thread; tests start once it is done so that it is not taken for their own.
+    ASSERT_TRUE(waitForCommand(kCmdImuExtrinsicRead, 0));
 }
 
 void ViewerE2eTest::stopCamera() {
@@ -119,7 +132,7 @@ bool ViewerE2eTest::waitForState(const QString& text, int timeoutMs) {
 
 Ui::MainWindow& ViewerE2eTest::ui() { return *window_->form(); }
 
-QString ViewerE2eTest::workPath(const QString& name) const { return workDir_.filePath(name); }
+QString ViewerE2eTest::workPath(const QString& name) const { return workDir_->filePath(name); }
 
 std::vector<camsim::ReceivedCommand> ViewerE2eTest::commandsFrom(std::size_t from) const {
     std::vector<camsim::ReceivedCommand> all = camera_->receivedCommands();

@@ -28,6 +28,9 @@ constexpr const char* kCameraAddress = "127.0.0.60";
 constexpr const char* kStreamAddress = "127.0.0.1";
 constexpr uint16_t kImagePort = 17660;
 
+// Command the window sends last on a first connection (the IMU extrinsic read).
+constexpr uint8_t kCmdImuExtrinsicRead = 29;
+
 // Long enough for a reconnect cycle of the SDK (a failed connect is retried after 2 s)
 // on a loaded machine; conditions are polled, so a pass costs only the real delay.
 constexpr int kConnectWaitMs = 15000;
@@ -57,6 +60,7 @@ std::vector<std::vector<uint8_t>> payloadsOf(const std::vector<camsim::ReceivedC
 class ViewerE2eTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
+    static void TearDownTestSuite();
     void SetUp() override;
     void TearDown() override;
 
@@ -83,7 +87,9 @@ protected:
     bool waitForCommand(uint8_t id, std::size_t from, int timeoutMs = kWaitMs) const;
 
 private:
-    QTemporaryDir workDir_;
+    // One working directory for the whole binary: the SDK's log is process-wide and
+    // stays in the directory where the first SDK opened it.
+    static QTemporaryDir* workDir_;
     QString previousDir_;
     camsim::SimOptions cameraOptions_;
     std::unique_ptr<camsim::CameraSim> camera_;

@@ -115,6 +115,7 @@ TEST_F(ViewerProcessTest, SecondCopyOfInstanceReturnsMinusOneWithoutWindow) {
     EXPECT_EQ(viewer_.exitCode(), 255);  // -1 as a process status
     // The trace line comes before the check; nothing of the window or SDK after it.
     EXPECT_TRUE(output_.contains("exe params =7696 usb=")) << output_.toStdString();
+    EXPECT_TRUE(output_.contains("scale 0.9 not applied")) << output_.toStdString();
     EXPECT_FALSE(output_.contains("mvsdk")) << output_.toStdString();
     EXPECT_FALSE(QDir(workDir_.filePath(QStringLiteral("mvlog9"))).exists());
 }

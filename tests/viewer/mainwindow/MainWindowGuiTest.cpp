@@ -136,6 +136,17 @@ TEST_F(MainWindowTest, ConstructionFollowsItsSequence) {
     EXPECT_TRUE(window.calibrationWindow()->isHidden());
 }
 
+TEST_F(MainWindowTest, MirrorBoxesTurnViewsUprightAndMirrorBothViews) {
+    open("3");
+    // The constructor's first mirror update turns the views upright.
+    EXPECT_FALSE(ui().ImageView->isRotated());
+    EXPECT_FALSE(ui().ImageView2->isRotated());
+    ui().checkBox_vmirror->setChecked(true);
+    ui().checkBox_hmirror->setChecked(true);
+    EXPECT_TRUE(ui().ImageView->isMirroredHorizontally());
+    EXPECT_TRUE(ui().ImageView2->isMirroredVertically());
+}
+
 TEST_F(MainWindowTest, StoredUsbChoiceConnectsToFirstPortWhenFieldIsEmpty) {
     writeSettings(1, "127.0.0.61", 4);
     open("3");
