@@ -23,42 +23,40 @@ std::array<float ImuExtrinsic::*, 7> imuFields() {
 static_assert(9 * kFloatBytes == kLensParamsWireSize, "lens record is nine floats");
 static_assert(7 * kFloatBytes == kImuExtrinsicWireSize, "IMU record is seven floats");
 
+// Both records are plain runs of little-endian floats in field order.
+template <typename Record, size_t N>
+std::vector<uint8_t> encodeFloats(const Record& record, const std::array<float Record::*, N>& fields) {
+    std::vector<uint8_t> out;
+    out.reserve(N * kFloatBytes);
+    for (auto field : fields) wire::putFloatLe(out, record.*field);
+    return out;
+}
+
+template <typename Record, size_t N>
+std::optional<Record> decodeFloats(const uint8_t* data, size_t size,
+                                   const std::array<float Record::*, N>& fields) {
+    if (data == nullptr || size != N * kFloatBytes) return std::nullopt;
+    Record record;
+    for (size_t i = 0; i < N; ++i) record.*fields[i] = wire::getFloatLe(data + i * kFloatBytes);
+    return record;
+}
+
 }  // namespace
 
 std::vector<uint8_t> encodeLensParams(const LensParams& params) {
-    std::vector<uint8_t> out;
-    out.reserve(kLensParamsWireSize);
-    for (auto field : lensFields()) wire::putFloatLe(out, params.*field);
-    return out;
+    return encodeFloats(params, lensFields());
 }
 
 std::optional<LensParams> decodeLensParams(const uint8_t* data, size_t size) {
-    if (data == nullptr || size != kLensParamsWireSize) return std::nullopt;
-    LensParams params;
-    size_t offset = 0;
-    for (auto field : lensFields()) {
-        params.*field = wire::getFloatLe(data + offset);
-        offset += kFloatBytes;
-    }
-    return params;
+    return decodeFloats(data, size, lensFields());
 }
 
 std::vector<uint8_t> encodeImuExtrinsic(const ImuExtrinsic& extrinsic) {
-    std::vector<uint8_t> out;
-    out.reserve(kImuExtrinsicWireSize);
-    for (auto field : imuFields()) wire::putFloatLe(out, extrinsic.*field);
-    return out;
+    return encodeFloats(extrinsic, imuFields());
 }
 
 std::optional<ImuExtrinsic> decodeImuExtrinsic(const uint8_t* data, size_t size) {
-    if (data == nullptr || size != kImuExtrinsicWireSize) return std::nullopt;
-    ImuExtrinsic extrinsic;
-    size_t offset = 0;
-    for (auto field : imuFields()) {
-        extrinsic.*field = wire::getFloatLe(data + offset);
-        offset += kFloatBytes;
-    }
-    return extrinsic;
+    return decodeFloats(data, size, imuFields());
 }
 
 }  // namespace Movoda::facade
