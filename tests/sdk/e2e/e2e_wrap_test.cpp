@@ -46,11 +46,13 @@ TEST_F(WrapE2e, LostDatagramsEvictFramesAndTheStreamGoesOnAcrossTheWrap) {
     const auto sent = camera_->counters().stream;
     ASSERT_GT(sent.datagrams.dropped, 0u);
     const uint64_t framesSent = sent.framesBuilt - sent.framesSkipped;
-    // Let the datagrams still on their way be read.
+    // Let the datagrams still on their way be read, and the last completed frame pass the
+    // intake (the reassembler counts it just before the intake does).
     ASSERT_TRUE(waitUntil(
         [&] {
             const auto s = rig_.sdk->getStreamStats();
-            return s.udpFramesCompleted + s.udpFramesEvicted + 3 >= framesSent;
+            return s.udpFramesCompleted + s.udpFramesEvicted + 3 >= framesSent &&
+                   s.framesAccepted + s.framesRejected >= s.udpFramesCompleted;
         },
         2000ms));
     const Movoda::MvStreamStats stats = rig_.sdk->getStreamStats();
