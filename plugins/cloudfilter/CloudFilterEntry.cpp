@@ -22,15 +22,14 @@ namespace {
 std::mutex gConfigMutex;
 Config gConfig = defaultConfig();
 
+// Every value must be usable, also those of the method not chosen: a later switch of
+// method alone must not bring in a bad one.
 bool acceptable(const Config& c) {
-    if (c.method == kMethodStatistical) {
-        return c.stddevMultiplier > 0.0f && c.stddevMultiplier <= kMaxStddevMultiplier;
-    }
-    if (c.method == kMethodRadius) {
-        return c.radiusPerMetre > 0.0f && c.radiusPerMetre <= kMaxRadiusPerMetre &&
-               c.minNeighbours >= 1 && c.minNeighbours <= kWindowNeighbours;
-    }
-    return false;
+    const bool method = c.method == kMethodStatistical || c.method == kMethodRadius;
+    const bool multiplier = c.stddevMultiplier > 0.0f && c.stddevMultiplier <= kMaxStddevMultiplier;
+    const bool radius = c.radiusPerMetre > 0.0f && c.radiusPerMetre <= kMaxRadiusPerMetre;
+    const bool neighbours = c.minNeighbours >= 1 && c.minNeighbours <= kWindowNeighbours;
+    return method && multiplier && radius && neighbours;
 }
 
 Config currentConfig() {

@@ -25,28 +25,31 @@ inline float gap2(const float* __restrict x, const float* __restrict y, const fl
     return d2 == d2 ? d2 : kInfinity;
 }
 
-// Scores one row: the mean over the four grid directions of the nearer neighbour's
-// distance, over the point's range. Infinity: no neighbour at all; NaN: no point.
+// Scores one row. In each of the four grid directions the nearer neighbour counts; the
+// score is the mean of the two smallest of those four distances over the point's range,
+// so a point on a surface's edge or convex corner, which still has its surface in two
+// directions, scores like the surface. Infinity: neighbours in fewer than two directions;
+// NaN: no point.
 CLOUDFILTER_HOT void scoreRow(const float* __restrict x, const float* __restrict y,
                               const float* __restrict z, size_t first, size_t stride, int width,
                               const float* __restrict range, float* __restrict score) {
     for (int i = 0; i < width; ++i) {
         const size_t a = first + static_cast<size_t>(i);
-        float sum = 0.0f, found = 0.0f;
         // Unrolled by hand: a loop over the four steps keeps the row loop from the vectoriser.
-        auto direction = [&](size_t step) {
+        auto nearer = [&](size_t step) {
             const float ahead = gap2(x, y, z, a, a + step), behind = gap2(x, y, z, a, a - step);
-            const float nearer2 = ahead < behind ? ahead : behind;
-            const bool any = nearer2 < kInfinity;
-            sum += any ? std::sqrt(nearer2) : 0.0f;
-            found += any ? 1.0f : 0.0f;
+            return ahead < behind ? ahead : behind;
         };
-        direction(1);
-        direction(stride);
-        direction(stride + 1);
-        direction(stride - 1);
+        const float n0 = nearer(1), n1 = nearer(stride), n2 = nearer(stride + 1),
+                    n3 = nearer(stride - 1);
+        // The two smallest of four.
+        const float lo01 = std::min(n0, n1), hi01 = std::max(n0, n1);
+        const float lo23 = std::min(n2, n3), hi23 = std::max(n2, n3);
+        const float first2 = std::min(lo01, lo23);
+        const float second2 = std::min(std::max(lo01, lo23), std::min(hi01, hi23));
         const float r = range[i];
-        score[i] = r != r ? kNaN : found > 0.0f ? sum / (found * r) : kInfinity;
+        const float mean = 0.5f * (std::sqrt(first2) + std::sqrt(second2)) / r;
+        score[i] = r != r ? kNaN : second2 < kInfinity ? mean : kInfinity;
     }
 }
 

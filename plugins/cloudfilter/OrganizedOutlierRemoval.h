@@ -5,8 +5,9 @@
 // 320 x 240 frame here, several times the frame budget.
 //   statistical: in each of the four grid directions through a point (row, column, two
 //     diagonals) take the nearer of its two neighbours; the point's score is the mean of
-//     those distances over its range. Points scoring above mean + multiplier x standard
-//     deviation of all scores, and points without any neighbour, are removed.
+//     the two smallest of those four distances over its range. Points scoring above
+//     mean + multiplier x standard deviation of all scores, and points with neighbours in
+//     fewer than two directions, are removed.
 //   radius: a point is removed when fewer than minNeighbours of the 24 points round it
 //     (5 x 5 pixels) lie within radiusPerMetre x its range.
 #pragma once

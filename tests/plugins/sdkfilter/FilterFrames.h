@@ -36,13 +36,16 @@ inline Image makeImage(int w, int h, const std::function<uint16_t(int, int)>& de
     return image;
 }
 
-inline std::shared_ptr<Movoda::Frame> decode(const Image& image, uint16_t amplitude = 1000) {
+// `tweak` may change the packet's other fields (model, region, scale).
+inline std::shared_ptr<Movoda::Frame> decode(
+    const Image& image, const std::function<void(vantory_test::PacketPlan&)>& tweak = {}) {
     vantory_test::PacketPlan plan;
     plan.width = static_cast<uint16_t>(image.width);
     plan.height = static_cast<uint16_t>(image.height);
     plan.model = "XK75ANY";  // this model's rows arrive unmirrored
     plan.distance = image.depth;
-    plan.amplitude.assign(image.depth.size(), amplitude);
+    plan.amplitude.assign(image.depth.size(), 1000);
+    if (tweak) tweak(plan);
     return vantory_test::decodeFrame(plan);
 }
 

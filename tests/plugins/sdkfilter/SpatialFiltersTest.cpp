@@ -68,6 +68,8 @@ TEST(SpatialFilters, RimFiltersTakeExactlyTheirPixels) {
          [](int x, int y) { return x == 5 && y == 5; }, flying},
         {"an object's rim against no return stays", step(10, 1000, kNoReturn), edge(200),
          &SdkFilter::applyEdge, none, flying},
+        {"the image border makes no jump", step(1, 1000, 2000), edge(200), &SdkFilter::applyEdge,
+         none, flying},
         {"a lone pixel amid no return goes", lone, edge(200), &SdkFilter::applyEdge,
          [](int x, int y) { return x == 7 && y == 7; }, flying},
         // Divisor 1 at 0.5 m: radius 2 pixels.
@@ -128,16 +130,22 @@ TEST(SpatialFilters, MedianRemovesSaltAndKeepsWallsAndHoles) {
         Image scene;
         int kernel;
         std::function<uint32_t(const Image&, int, int)> expected;
+        uint8_t distanceScale = 1;
     };
     auto flatWall = [](const Image& scene, int x, int y) {
         return scene.at(x, y) >= Movoda::kRawCodeFrom ? decoded(scene.at(x, y)) : 1200u;
     };
-    auto reference = [](int kernel) {
-        return [kernel](const Image& scene, int x, int y) {
-            return scene.at(x, y) >= Movoda::kRawCodeFrom ? decoded(scene.at(x, y))
-                                                          : referenceMedian(scene, x, y, kernel);
+    auto reference = [](int kernel, uint32_t scale = 1) {
+        return [=](const Image& scene, int x, int y) {
+            return scene.at(x, y) >= Movoda::kRawCodeFrom
+                       ? decoded(scene.at(x, y))
+                       : scale * referenceMedian(scene, x, y, kernel);
         };
     };
+    // Scaled by 4 these depths pass 65535 mm.
+    Image far = makeImage(29, 13, [&](int, int) {
+        return static_cast<uint16_t>(noise(10) > 6 ? kNoReturn : 16000 + 400 + noise(400));
+    });
     const std::vector<Case> cases = {
         {"a flat wall stays exact (3)", wall, 3, flatWall},
         {"a flat wall stays exact (5)", wall, 5, flatWall},
@@ -146,12 +154,15 @@ TEST(SpatialFilters, MedianRemovesSaltAndKeepsWallsAndHoles) {
         {"holes stay holes and do not pull their neighbours", holes, 5, flatWall},
         {"every window of a noisy frame with holes (3)", random, 3, reference(3)},
         {"every window of a noisy frame with holes (5)", random, 5, reference(5)},
+        {"depths beyond 16 bits (3)", far, 3, reference(3, 4), 4},
+        {"depths beyond 16 bits (5)", far, 5, reference(5, 4), 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SdkFilter filter(nullptr);
         ASSERT_TRUE(filter.setMedianParams(static_cast<uint16_t>(c.kernel)));
-        auto frame = decode(c.scene);
+        auto frame = decode(
+            c.scene, [&](vantory_test::PacketPlan& plan) { plan.distanceScale = c.distanceScale; });
         filter.applyMedian(frame);
         for (int y = 0; y < c.scene.height; ++y) {
             for (int x = 0; x < c.scene.width; ++x) {

@@ -29,8 +29,10 @@ struct Config {
     int32_t versionMajor = 0;
     int32_t versionMinor = 0;
     int32_t versionPatch = 0;
-    int32_t method = kMethodStatistical;
-    float stddevMultiplier = 3.0f;  // statistical; > 0
+    // The radius method keeps noisy surfaces whole; the statistical one also takes the
+    // noisiest few points of a surface (about 0.3 % at 4 mm of noise 1.5 m away).
+    int32_t method = kMethodRadius;
+    float stddevMultiplier = 5.0f;  // statistical; > 0
     // Radius: metres per metre of range, so that the radius follows the point spacing,
     // which grows with the range in a camera's cloud; in (0, 1].
     float radiusPerMetre = 0.02f;
