@@ -52,6 +52,11 @@ TEST(SpatialFilters, RimFiltersTakeExactlyTheirPixels) {
     for (int y = 0; y < kH; ++y) nearlyNear.at(10, y) = 1150;
     Image spike(kW, kH, 1500);
     spike.at(5, 5) = 900;
+    auto lone500 = [] {
+        Image wall(kW, kH, 500);
+        wall.at(8, 8) = kNoReturn;
+        return wall;
+    };
     Image lone(kW, kH, kNoReturn);
     lone.at(7, 7) = 1200;
 
@@ -76,6 +81,8 @@ TEST(SpatialFilters, RimFiltersTakeExactlyTheirPixels) {
         {"a near object's rim erodes by its radius", step(12, 500, kNoReturn), erosion(1.0f),
          &SdkFilter::applyCloudFirstPass, [](int x, int) { return x == 10 || x == 11; }, rim},
         {"a far object keeps its rim", step(12, 2500, kNoReturn), erosion(1.0f),
+         &SdkFilter::applyCloudFirstPass, none, rim},
+        {"a lone missing pixel in a near wall is no rim", lone500(), erosion(1.0f),
          &SdkFilter::applyCloudFirstPass, none, rim},
         {"the image border is no rim", Image(kW, kH, 500), erosion(1.0f),
          &SdkFilter::applyCloudFirstPass, none, rim},
