@@ -224,6 +224,7 @@ TEST_F(MainWindowTest, StartAndStopSwitchButtonsAndStreaming) {
 TEST_F(MainWindowTest, ImageTypeChangeWhileStreamingRestartsWithNewType) {
     writeSettings(0, "127.0.0.60", 0);
     open();
+    setSdk(true, 2, "Connected-Idle");  // a start that fails leaves the buttons as they were
     ui().pushBtn_start->click();
     ASSERT_EQ(fakesdk::calls().back(), "start 0 0");
     const int before = static_cast<int>(fakesdk::calls().size());
