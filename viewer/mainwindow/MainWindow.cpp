@@ -3,7 +3,9 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QGuiApplication>
 #include <QLocale>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -97,6 +99,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     // 9. Settings into the controls.
     loadSettings();
     autoStartPending_ = options_.autoStart;
+    fitScreen();
 
     // 10. Interface choice and filters.
     changeInterface();
@@ -153,10 +156,20 @@ MainWindow::~MainWindow() {
 void MainWindow::fitLeftPanel() {
     QScrollArea* area = ui_->scrollArea_left;
     const int scrollBar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QWidget* panel = ui_->frame1_left;
     const int panelWidth =
-        std::max(ui_->frame1_left->minimumWidth(), ui_->frame1_left->minimumSizeHint().width());
+        std::min(std::max(panel->minimumWidth(), panel->minimumSizeHint().width()), panel->maximumWidth());
     area->setMinimumWidth(panelWidth + scrollBar);
     area->setMaximumWidth(ui_->frame1_left->maximumWidth() + scrollBar);
+}
+
+// Without a stored geometry the window opens at the form's size, which may not fit a
+// small screen; the left panel scrolls, so the window can be shorter.
+void MainWindow::fitScreen() {
+    if (loadedSettings_.mainWindow.applies()) return;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        resize(size().boundedTo(screen->availableGeometry().size()));
+    }
 }
 
 void MainWindow::createAuxiliaryWindows() {

@@ -127,6 +127,7 @@ private slots:
 private:
     // Construction steps.
     void fitLeftPanel();
+    void fitScreen();
     void createAuxiliaryWindows();
     void fillComboBoxes();
     void applyInitialVisibility();
