@@ -189,6 +189,8 @@ private:
     void applyFilterSettings();
     void enableFilterLibraryControls();
     void runRenderTypeHandler();
+    // Filled by the filter-settings work: what the render type sends.
+    void sendRenderType();
     void showDeveloperControls();
     void handleKeyPress(QKeyEvent* event);
     void handleCalibrationReport(const std::shared_ptr<const Movoda::CBEventData>& event);

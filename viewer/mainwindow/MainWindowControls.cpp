@@ -11,6 +11,7 @@
 #include "ViewerConstants.h"
 #include "mvsdk/MvSdk.h"
 #include "ui_FilterSettings.h"
+#include "ui_PInfo.h"
 #include "ui_MainWindow.h"
 
 using namespace vantory;
@@ -18,6 +19,7 @@ using namespace vantory;
 namespace {
 
 constexpr int kFrameWatchdogMs = 1000;
+constexpr int kPixelInfoDistanceAmplitude = 1;
 const char* const kSaveToDeviceTitle = "save to device";
 
 std::array<QSpinBox*, 5> intTimeBoxes(Ui::MainWindow& ui) {
@@ -35,6 +37,10 @@ void MainWindow::connectControls() {
     connect(ui_->horizontalSlider, &QxtSpanSlider::spanChanged, this, &MainWindow::onDistanceSpan);
     connect(ui_->horizontalSlider2, &QxtSpanSlider::spanChanged, this,
             &MainWindow::onAmplitudeSpan);
+    connect(filterUi_->comboBox_pcloudRendertype, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            [this](int index) {
+                if (index >= 0) runRenderTypeHandler();
+            });
     frameWatchdog_ = new QTimer(this);
     connect(frameWatchdog_, &QTimer::timeout, this, &MainWindow::checkFrameFlow);
     frameWatchdog_->start(kFrameWatchdogMs);
@@ -216,6 +222,20 @@ void MainWindow::checkFrameFlow() {
     const QString rest = blank < 0 ? QString() : text.mid(blank);
     if (!text.startsWith(QLatin1String("0 ")) && blank > 0)
         ui_->label_fps->setText(QStringLiteral("0") + rest);
+}
+
+// The render type's effect on the main window: a fresh amplitude range and the amplitude
+// captions (the reflectivity figures follow the combo in the frame path).
+void MainWindow::runRenderTypeHandler() {
+    ui_->horizontalSlider2->setRange(0, controls::kAmplitudeSliderMax);
+    ui_->horizontalSlider2->setSpan(0, controls::kAmplitudeSliderMax);
+    ui_->label_image1->setText(QStringLiteral("Amplitude"));
+    // The right column shows amplitude only for the types with an amplitude plane; for
+    // the others it keeps the caption of what it shows (confidence, grayscale).
+    if (imageTypeView(ui_->cmbBox_imagetype->currentIndex()).pixelInfoMode == kPixelInfoDistanceAmplitude) {
+        pixelInfoUi_->labelNameRight->setText(QStringLiteral("Amplitude"));
+    }
+    sendRenderType();
 }
 
 // ---- Developer controls -----------------------------------------------------------------

@@ -62,7 +62,7 @@ void MainWindow::tickCloudViewFrameRate() {}
 
 void MainWindow::applyFilterSettings() {}
 void MainWindow::enableFilterLibraryControls() {}
-void MainWindow::runRenderTypeHandler() {}
+void MainWindow::sendRenderType() {}
 void MainWindow::showReflectivityCoef() {}
 
 // ---- Developer modes: filled by the developer-modes work ---------------------------
