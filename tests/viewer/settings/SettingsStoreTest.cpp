@@ -86,6 +86,12 @@ TEST_F(SettingsStoreTest, FirstStartWritesTheDefaultsAndReadsThemBack) {
     EXPECT_EQ(v.filters.kalmanFactor, std::optional<double>(0.3));
     EXPECT_EQ(v.filters.medianSize, std::optional<int>(3));
     EXPECT_FALSE(v.mainWindow.applies());
+
+    // The common file: per-model display maxima, 100 where none is stored.
+    EXPECT_TRUE(store.saveReflectivityRenderMax(QStringLiteral("K150PLUS"), 250));
+    const CommonTables tables = store.commonTables();
+    EXPECT_EQ(tables.reflectivityRenderMax[3], 250);
+    EXPECT_EQ(tables.reflectivityRenderMax[13], 100);
 }
 
 TEST_F(SettingsStoreTest, LoadRulesOfSingleKeys) {
