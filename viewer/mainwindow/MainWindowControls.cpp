@@ -5,14 +5,15 @@
 
 #include "CameraControls.h"
 #include "ControlConstants.h"
+#include "ControlWidgets.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
 #include "MainWindow.h"
 #include "ViewerConstants.h"
 #include "mvsdk/MvSdk.h"
 #include "ui_FilterSettings.h"
-#include "ui_PInfo.h"
 #include "ui_MainWindow.h"
+#include "ui_PInfo.h"
 
 using namespace vantory;
 
@@ -21,15 +22,6 @@ namespace {
 constexpr int kFrameWatchdogMs = 1000;
 constexpr int kPixelInfoDistanceAmplitude = 1;
 const char* const kSaveToDeviceTitle = "save to device";
-
-std::array<QSpinBox*, 5> intTimeBoxes(Ui::MainWindow& ui) {
-    return {ui.spinBox_int1, ui.spinBox_int2, ui.spinBox_int3, ui.spinBox_int4, ui.spinBox_int5};
-}
-
-std::array<QComboBox*, 5> freqBoxes(Ui::MainWindow& ui) {
-    return {ui.comboBox_freq1, ui.comboBox_freq2, ui.comboBox_freq3, ui.comboBox_freq4,
-            ui.comboBox_freq5};
-}
 
 }  // namespace
 

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <iostream>
+#include <optional>
 
 #include "CameraControls.h"
+#include "ControlWidgets.h"
 #include "DeviceView.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
@@ -154,23 +156,12 @@ void MainWindow::reloadFromDeviceConfig() {
 }
 
 void MainWindow::applyReadBack(const controls::ConfigReadBack& r) {
-    std::vector<QWidget*> sending = {
-        ui_->cmbBox_hdrmode,       ui_->spinBox_int1,         ui_->spinBox_int2,
-        ui_->spinBox_int3,         ui_->spinBox_int4,         ui_->spinBox_int5,
-        ui_->spinBox_intgs,        ui_->spinBox_minamp,       ui_->spinBox_maxFps,
-        ui_->checkBox_binningh,    ui_->checkBox_binningv,    ui_->comboBox_freq1,
-        ui_->comboBox_freq2,       ui_->comboBox_freq3,       ui_->comboBox_freq4,
-        ui_->comboBox_freq5,       ui_->checkBox_vcsel1,      ui_->checkBox_vcsel2,
-        ui_->comboBox_channel,     ui_->cmbBox_modfreq,       devUi_->checkBox_cuton,
-        devUi_->spinBox_cut_int0,  devUi_->spinBox_cut_Dist0, devUi_->spinBox_cut_int1,
-        devUi_->spinBox_cut_Dist1, devUi_->spinBox_ptpdomain};
-    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
-    for (QWidget* widget : sending) blockers.push_back(std::make_unique<QSignalBlocker>(widget));
+    std::optional<SignalsBlocked> blocked(commandControls(*ui_));
+    blocked->add({devUi_->checkBox_cuton, devUi_->spinBox_cut_int0, devUi_->spinBox_cut_Dist0,
+                  devUi_->spinBox_cut_int1, devUi_->spinBox_cut_Dist1, devUi_->spinBox_ptpdomain});
 
     if (r.hdrIndex < ui_->cmbBox_hdrmode->count()) ui_->cmbBox_hdrmode->setCurrentIndex(r.hdrIndex);
-    const std::array<QSpinBox*, 5> intBoxes = {ui_->spinBox_int1, ui_->spinBox_int2,
-                                               ui_->spinBox_int3, ui_->spinBox_int4,
-                                               ui_->spinBox_int5};
+    const auto intBoxes = intTimeBoxes(*ui_);
     for (std::size_t i = 0; i < intBoxes.size(); ++i) intBoxes[i]->setValue(r.intTimes[i]);
     ui_->spinBox_intgs->setValue(r.intTimeGs);
     ui_->spinBox_minamp->setValue(r.minAmplitude);
@@ -178,9 +169,7 @@ void MainWindow::applyReadBack(const controls::ConfigReadBack& r) {
     ui_->checkBox_binningh->setChecked(r.binningH);
     ui_->checkBox_binningv->setChecked(r.binningV);
     if (r.freqIndices) {
-        const std::array<QComboBox*, 5> freqs = {ui_->comboBox_freq1, ui_->comboBox_freq2,
-                                                 ui_->comboBox_freq3, ui_->comboBox_freq4,
-                                                 ui_->comboBox_freq5};
+        const auto freqs = freqBoxes(*ui_);
         for (std::size_t i = 0; i < freqs.size(); ++i)
             freqs[i]->setCurrentIndex((*r.freqIndices)[i]);
     }
@@ -200,7 +189,7 @@ void MainWindow::applyReadBack(const controls::ConfigReadBack& r) {
     setDistanceSliderRange(r.sliderMaxCm);
     applyImageTypeEnabling(ui_->cmbBox_imagetype->currentIndex());
     applyExposureEnabling();
-    blockers.clear();
+    blocked.reset();
 
     ui_->label_24->setText(fromUtf8(r.maxFpsCaption));
     ctx_->hdrIndex = static_cast<uint8_t>(std::max(r.hdrIndex, 0));

@@ -1,11 +1,12 @@
 // The settings file and the window's controls: the start-up load, Save Settings, and
 // the per-series reload. What is stored and how each value loads is SettingsStore's;
 // this file only moves values into and out of the widgets.
-#include <QSignalBlocker>
 
 #include <iostream>
 #include <memory>
+#include <optional>
 
+#include "ControlWidgets.h"
 #include "GuiContext.h"
 #include "MainWindow.h"
 #include "ViewerConstants.h"
@@ -20,15 +21,6 @@ namespace {
 constexpr int kModeDebugBit = 0x01;
 constexpr int kMedianLarge = 5, kMedianSmall = 3;
 constexpr int kDustThresholdMaximum = 9000;
-
-std::array<QSpinBox*, 5> intTimeBoxes(Ui::MainWindow& ui) {
-    return {ui.spinBox_int1, ui.spinBox_int2, ui.spinBox_int3, ui.spinBox_int4, ui.spinBox_int5};
-}
-
-std::array<QComboBox*, 5> freqBoxes(Ui::MainWindow& ui) {
-    return {ui.comboBox_freq1, ui.comboBox_freq2, ui.comboBox_freq3, ui.comboBox_freq4,
-            ui.comboBox_freq5};
-}
 
 template <typename Box, typename T>
 void setIf(Box* box, const std::optional<T>& value) {
@@ -49,17 +41,9 @@ void MainWindow::loadSettings() {
 
     // The controls take their values without sending them: nothing is connected yet,
     // and the handlers that shape the window run once afterwards.
-    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
-    for (QObject* widget : std::initializer_list<QObject*>{
-             ui_->cmbBox_imagetype, ui_->cmbBox_hdrmode,  ui_->spinBox_int1,
-             ui_->spinBox_int2,     ui_->spinBox_int3,    ui_->spinBox_int4,
-             ui_->spinBox_int5,     ui_->spinBox_intgs,   ui_->spinBox_minamp,
-             ui_->spinBox_mindist,  ui_->spinBox_maxdist, ui_->checkBox_hmirror,
-             ui_->checkBox_vmirror, ui_->cmbBox_modfreq,  ui_->spinBox_maxFps,
-             ui_->comboBox_freq1,   ui_->comboBox_freq2,  ui_->comboBox_freq3,
-             ui_->comboBox_freq4,   ui_->comboBox_freq5}) {
-        blockers.push_back(std::make_unique<QSignalBlocker>(widget));
-    }
+    std::optional<SignalsBlocked> blocked(commandControls(*ui_));
+    blocked->add({ui_->cmbBox_imagetype, ui_->spinBox_mindist, ui_->spinBox_maxdist,
+                  ui_->checkBox_hmirror, ui_->checkBox_vmirror});
     ui_->lineEdit_netip->setText(v.ipAddress);
     if (v.imgType >= 0 && v.imgType < ui_->cmbBox_imagetype->count())
         ui_->cmbBox_imagetype->setCurrentIndex(v.imgType);
@@ -78,7 +62,7 @@ void MainWindow::loadSettings() {
     ui_->radioButton_usb->setChecked(v.useUsb);
     ui_->radioButton_net->setChecked(!v.useUsb);
     ui_->lineEdit_udpport->setText(QString::fromStdString(options_.imagePort));
-    blockers.clear();
+    blocked.reset();
 
     // Runs whatever the index: setting the index the refilled box already has emits
     // nothing, which would leave the exposure boxes and captions of another type.
@@ -112,12 +96,10 @@ void MainWindow::applySeriesValues(const SeriesValues& series) {
 // them (newer firmware).
 void MainWindow::loadSeriesSettings(bool k150Series) {
     const SeriesValues series = settings_.loadSeries(k150Series);
-    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
-    blockers.push_back(std::make_unique<QSignalBlocker>(ui_->cmbBox_hdrmode));
-    for (QSpinBox* box : intTimeBoxes(*ui_))
-        blockers.push_back(std::make_unique<QSignalBlocker>(box));
+    std::optional<SignalsBlocked> blocked(std::vector<QObject*>{ui_->cmbBox_hdrmode});
+    for (QSpinBox* box : intTimeBoxes(*ui_)) blocked->add({box});
     applySeriesValues(series);
-    blockers.clear();
+    blocked.reset();
     applyExposureEnabling();
 }
 
