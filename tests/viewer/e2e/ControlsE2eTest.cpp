@@ -180,6 +180,15 @@ TEST_F(ViewerE2eTest, EachControlFamilySendsItsCommandAtOnce) {
     EXPECT_TRUE(ui().spinBox_intgs->isEnabled());
     EXPECT_EQ(window().context()->grayInAmpPane, 1);
     EXPECT_EQ(camera().config().maxFps, 20);
+    // The amplitude span sets the colour range and its labels; a render type change resets it.
+    ui().horizontalSlider2->setSpan(100, 2000);
+    EXPECT_EQ(window().context()->ampRange, (std::array<int32_t, 2>{100, 2000}));
+    EXPECT_EQ(ui().label_amp_min->text(), QStringLiteral("100"));
+    auto* renderType = window().filterSettingsWindow()->findChild<QComboBox*>(
+        QStringLiteral("comboBox_pcloudRendertype"));
+    renderType->setCurrentIndex(renderType->currentIndex() == 1 ? 2 : 1);
+    EXPECT_EQ(window().context()->ampRange, (std::array<int32_t, 2>{0, 3000}));
+    EXPECT_EQ(ui().label_image1->text(), QStringLiteral("Amplitude"));
 
     // Save to device asks first: No sends nothing, Yes sends the guard word.
     std::size_t mark = camera().receivedCommands().size();
