@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick iproute2 procps
   fonts-wqy-microhei  # the Chinese captions and log lines
+  help2man dpkg-dev file lintian  # man pages and the Debian package (scripts/package.sh)
 )
 
 missing=()
