@@ -7,12 +7,15 @@ set(_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vantory)
 set(VANTORY_PACKAGE_CONTACT "Vantory developers <vantory-dev@example.org>"
   CACHE STRING "Maintainer of the Debian package: name <address>")
 
-# Desktop entries and icons for the two windowed programs.
+# Desktop entries and icons for the two windowed programs, and the software-centre
+# description that also names the camera's USB id.
 if(TARGET vantory OR TARGET vantory-devlist)
   install(FILES ${_pkg}/desktop/vantory.desktop ${_pkg}/desktop/vantory-devlist.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT desktop)
   install(FILES ${_pkg}/icons/vantory.svg ${_pkg}/icons/vantory-devlist.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT desktop)
+  install(FILES ${_pkg}/metainfo/org.vantory.Vantory.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT desktop)
 endif()
 
 # The udev rule and the receive-buffer limit live outside the prefix: in /etc/sysctl.d and
@@ -59,17 +62,18 @@ set(CPACK_PACKAGE_CONTACT ${VANTORY_PACKAGE_CONTACT})
 set(CPACK_PACKAGE_VENDOR "Vantory developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer, SDK and tools for time-of-flight depth cameras")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Vantory connects to 320 x 240 time-of-flight depth cameras over Ethernet or USB.
-The viewer vantory shows distance, amplitude and grayscale images and a 3-D point
-cloud, records and plays back, exports PCD, CSV and images, and configures and
-maintains the camera. vantory-devlist lists the cameras on the network,
-vantory-cli streams, measures and saves frames without a window, vantory-reset
-repairs the viewer's settings files and vantory-camsim is a software camera for
-tests and demonstrations.
+  "Vantory connects to 320 x 240 time-of-flight depth cameras over Ethernet
+or USB. The viewer vantory shows distance, amplitude and grayscale
+images and a 3-D point cloud, records and plays back, exports PCD, CSV
+and images, and configures and maintains the camera. vantory-devlist
+lists the cameras on the network, vantory-cli streams, measures and
+saves frames without a window, vantory-reset repairs the viewer's
+settings files and vantory-camsim is a software camera for tests and
+demonstrations.
 
-The device SDK is included as a static library with its headers, a CMake package
-(find_package(Vantory)) and a pkg-config file (mvsdk); building against it needs
-the Boost and OpenCV development packages.")
+The device SDK is included as a static library with its headers, a
+CMake package (find_package(Vantory)) and a pkg-config file (mvsdk);
+building against it needs the Boost and OpenCV development packages.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

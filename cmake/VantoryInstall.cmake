@@ -40,9 +40,20 @@ if(NOT VANTORY_MAN_PAGES)
   message(STATUS "Man pages: off (help2man not found)")
 endif()
 
+# A stripped installation (the package) also drops the sections Debian's own strip drops.
+function(_vantory_strip_more target destination)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/$<TARGET_FILE_NAME:${target}>\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()" COMPONENT programs)
+endfunction()
+
 # vantory_install_program(target "what the program is, for the man page's NAME line")
 function(vantory_install_program target description)
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+  _vantory_strip_more(${target} ${CMAKE_INSTALL_BINDIR})
   if(NOT VANTORY_MAN_PAGES)
     return()
   endif()
@@ -63,6 +74,7 @@ endfunction()
 # vantory_install_filter_library(target): a library the programs load at run time.
 function(vantory_install_filter_library target)
   install(TARGETS ${target} LIBRARY DESTINATION ${VANTORY_FILTER_INSTALL_DIR} COMPONENT programs)
+  _vantory_strip_more(${target} ${VANTORY_FILTER_INSTALL_DIR})
 endfunction()
 
 # vantory_install_data(file ...): read-only data the programs ship with.
