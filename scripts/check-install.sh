@@ -26,6 +26,12 @@ fi
 rm -rf "$stage" "$work/run"
 mkdir -p "$work/run"
 cmake --install "$build" --prefix "$stage" >"$work/install.log"
+# A staged installation stays below its prefix, the udev rule and sysctl file included.
+outside=$(grep -v "^$stage/" "$build/install_manifest.txt" || true)
+[ -z "$outside" ] || fail "installed outside $stage: $outside"
+for file in lib/udev/rules.d/70-vantory-camera.rules lib/sysctl.d/30-vantory-net.conf; do
+  [ -f "$stage/$file" ] || fail "$file not installed"
+done
 for program in vantory-camsim vantory-cli vantory-reset; do
   "$stage/bin/$program" --version | grep -qx "$program [0-9.]*" || fail "$program --version"
 done
