@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "CloudViewController.h"
 #include "ExitConfirmation.h"
 #include "FramePath.h"
 #include "GuiContext.h"
@@ -118,6 +119,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     if (ctx_->filterLibraryLoaded) enableFilterLibraryControls();
     runRenderTypeHandler();
     ctx_->sdk->setCloudCoordType(static_cast<uint8_t>(std::max(0, filterUi_->comboBox_cloudcoordtype->currentIndex())));
+    createCloudView();
 
     // 14. Second distance plane and debug mode.
     ui_->checkBox_filtered->setChecked(true);
@@ -429,6 +431,7 @@ void MainWindow::releaseForExit() {
     if (released_) return;
     released_ = true;
     if (periodicTimer_) periodicTimer_->stop();
+    if (cloudView_) cloudView_->shutdown();
     for (QWidget* window : {filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(), pixelInfoWindow_.get(),
                             sceneWindow_.get()}) {
         if (window) window->close();

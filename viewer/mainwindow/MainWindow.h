@@ -27,6 +27,10 @@ struct CBEventData;
 class Frame;
 }  // namespace Movoda
 
+namespace vantory::cloudview {
+class CloudViewController;
+}  // namespace vantory::cloudview
+
 namespace vantory {
 struct GuiContext;
 class TextSet;
@@ -52,6 +56,8 @@ public:
     QWidget* sceneWindow() const { return sceneWindow_.get(); }
     // The frame path: seams for the recorder, the point-cloud view and image export.
     vantory::FramePath* framePath() const { return framePath_.get(); }
+    // The point-cloud window and its display settings.
+    vantory::cloudview::CloudViewController* cloudView() const { return cloudView_.get(); }
 
     // Leaves the camera stopped with image type "PointCloud+Amp".
     void shutdownRoutine();
@@ -120,6 +126,7 @@ private:
     void loadSettings();
     void applyCaptions();
     void registerSdkCallbacks();
+    void createCloudView();
 
     // Connection.
     void changeInterface();
@@ -184,6 +191,7 @@ private:
     std::unique_ptr<vantory::GuiContext> ownedContext_;  // outlives every SDK thread
     vantory::GuiContext* ctx_ = nullptr;
     std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
+    std::unique_ptr<vantory::cloudview::CloudViewController> cloudView_;  // fed by framePath_
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
     vantory::ImuReportThrottle imuThrottle_;  // used on the SDK event thread only
     std::function<void(int)> exitHandler_;

@@ -70,11 +70,6 @@ void MainWindow::showPlayButton() {}
 void MainWindow::showRecordCount() {}
 void MainWindow::showPlaybackConfig() {}
 
-// ---- Point-cloud view: filled by the cloud-view work -------------------------------
-
-void MainWindow::startCloudViewer() {}
-void MainWindow::tickCloudViewFrameRate() {}
-
 // ---- Filters: filled by the filter-settings work -----------------------------------
 
 void MainWindow::applyFilterSettings() {}

@@ -25,4 +25,25 @@ ConnectionSettings SettingsStore::connection() const {
     return result;
 }
 
+CloudWindowSettings SettingsStore::cloudWindow() const {
+    QSettings file(fileName_, QSettings::IniFormat);
+    CloudWindowSettings result;
+    result.x = file.value(QString::fromLatin1(settings::kPclWinX), 0).toInt();
+    result.y = file.value(QString::fromLatin1(settings::kPclWinY), 0).toInt();
+    result.width = file.value(QString::fromLatin1(settings::kPclWinWidth), 0).toInt();
+    result.height = file.value(QString::fromLatin1(settings::kPclWinHeight), 0).toInt();
+    result.showGrid = file.value(QString::fromLatin1(settings::kCloudShowGrid), settings::kDefaultCloudShowGrid).toBool();
+    result.gridHeight =
+        file.value(QString::fromLatin1(settings::kCloudGridHeight), settings::kDefaultCloudGridHeight).toDouble();
+    return result;
+}
+
+void SettingsStore::saveCloudWindowGeometry(int x, int y, int width, int height) const {
+    QSettings file(fileName_, QSettings::IniFormat);
+    file.setValue(QString::fromLatin1(settings::kPclWinX), x);
+    file.setValue(QString::fromLatin1(settings::kPclWinY), y);
+    file.setValue(QString::fromLatin1(settings::kPclWinWidth), width);
+    file.setValue(QString::fromLatin1(settings::kPclWinHeight), height);
+}
+
 }  // namespace vantory

@@ -13,6 +13,16 @@ struct ConnectionSettings {
     int imageTypeIndex = 0;
 };
 
+// The point-cloud window's stored geometry (all zero when never stored) and floor grid.
+struct CloudWindowSettings {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool showGrid = true;
+    double gridHeight = 1.0;
+};
+
 class SettingsStore {
 public:
     explicit SettingsStore(const QString& fileName);
@@ -23,6 +33,10 @@ public:
     // Link choice, camera address and image type; a file without an address yields
     // the values a first run would write.
     ConnectionSettings connection() const;
+
+    CloudWindowSettings cloudWindow() const;
+    // Where the point-cloud window was when it closed.
+    void saveCloudWindowGeometry(int x, int y, int width, int height) const;
 
 private:
     QString fileName_;
