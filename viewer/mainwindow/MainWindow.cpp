@@ -16,6 +16,7 @@
 #include "GuiContext.h"
 #include "LanguageTexts.h"
 #include "PixelInfoWindow.h"
+#include "RecordsController.h"
 #include "ViewerConstants.h"
 #include "mvsdk/MvSdk.h"
 #include "ui_Calibration.h"
@@ -120,6 +121,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     runRenderTypeHandler();
     ctx_->sdk->setCloudCoordType(static_cast<uint8_t>(std::max(0, filterUi_->comboBox_cloudcoordtype->currentIndex())));
     createCloudView();
+    createRecords();
 
     // 14. Second distance plane and debug mode.
     ui_->checkBox_filtered->setChecked(true);
@@ -431,6 +433,7 @@ void MainWindow::releaseForExit() {
     if (released_) return;
     released_ = true;
     if (periodicTimer_) periodicTimer_->stop();
+    if (records_) records_->shutdown();
     if (cloudView_) cloudView_->shutdown();
     for (QWidget* window : {filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(), pixelInfoWindow_.get(),
                             sceneWindow_.get()}) {

@@ -30,6 +30,9 @@ class Frame;
 namespace vantory::cloudview {
 class CloudViewController;
 }  // namespace vantory::cloudview
+namespace vantory::records {
+class RecordsController;
+}  // namespace vantory::records
 
 namespace vantory {
 struct GuiContext;
@@ -58,6 +61,8 @@ public:
     vantory::FramePath* framePath() const { return framePath_.get(); }
     // The point-cloud window and its display settings.
     vantory::cloudview::CloudViewController* cloudView() const { return cloudView_.get(); }
+    // The record and play groups: recorder and playback.
+    vantory::records::RecordsController* records() const { return records_.get(); }
 
     // Leaves the camera stopped with image type "PointCloud+Amp".
     void shutdownRoutine();
@@ -127,6 +132,7 @@ private:
     void applyCaptions();
     void registerSdkCallbacks();
     void createCloudView();
+    void createRecords();
 
     // Connection.
     void changeInterface();
@@ -192,6 +198,7 @@ private:
     vantory::GuiContext* ctx_ = nullptr;
     std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
     std::unique_ptr<vantory::cloudview::CloudViewController> cloudView_;  // fed by framePath_
+    std::unique_ptr<vantory::records::RecordsController> records_;        // uses cloudView_
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
     vantory::ImuReportThrottle imuThrottle_;  // used on the SDK event thread only
     std::function<void(int)> exitHandler_;
