@@ -119,6 +119,7 @@ TEST_F(PlaybackTest, ASingleFilePlaysOnceThenPausesAtItsEnd) {
     Playback playback(hooks());
     playback.setPlayFps(100);
     playback.start({paths_[1]});
+    ASSERT_TRUE(waitFor([&] { return played_.size() == 1; }));
     // The last file is held for 5 s, then the playback pauses (code 12 shows "Play").
     ASSERT_TRUE(waitFor([&] { return !playback.playing(); }, 10000));
     EXPECT_TRUE(playback.running());  // paused, not ended: Play plays it again
@@ -126,6 +127,7 @@ TEST_F(PlaybackTest, ASingleFilePlaysOnceThenPausesAtItsEnd) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         EXPECT_EQ(played_, std::vector<std::string>{"1"});
+        ASSERT_FALSE(posted_.empty());
         EXPECT_EQ(posted_.back(), vantory::kUpdatePlayButton);
     }
     playback.setPlaying(true);
