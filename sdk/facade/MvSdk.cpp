@@ -118,6 +118,10 @@ bool MvSdk::replayRawFrame(const std::vector<uint8_t>& packets, const std::strin
     return true;
 }
 
+bool MvSdk::replayFrame(const std::vector<uint8_t>& payload, const std::string& tag) {
+    return pipeline().replay(payload, tag);  // a refused frame has printed "frame error "
+}
+
 MvStreamStats MvSdk::getStreamStats() {
     MvStreamStats s;
     const PipelineCounters c = pipeline().counters();

@@ -16,12 +16,14 @@
 #include <iostream>
 
 #include "CameraControls.h"
+#include "CloudViewController.h"
 #include "ControlConstants.h"
 #include "ExitConfirmation.h"
 #include "FramePath.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
 #include "PixelInfoWindow.h"
+#include "RecordsController.h"
 #include "ViewerConstants.h"
 #include "mvsdk/MvSdk.h"
 #include "ui_Calibration.h"
@@ -121,6 +123,8 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     if (ctx_->filterLibraryLoaded) enableFilterLibraryControls();
     runRenderTypeHandler();
     ctx_->sdk->setCloudCoordType(static_cast<uint8_t>(std::max(0, filterUi_->comboBox_cloudcoordtype->currentIndex())));
+    createCloudView();
+    createRecords();
 
     // 14. Second distance plane and debug mode. The box may already be checked, which
     // would emit nothing, so the handler runs either way.
@@ -462,6 +466,8 @@ void MainWindow::releaseForExit() {
     if (released_) return;
     released_ = true;
     if (periodicTimer_) periodicTimer_->stop();
+    if (records_) records_->shutdown();
+    if (cloudView_) cloudView_->shutdown();
     for (QWidget* window : {filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(), pixelInfoWindow_.get(),
                             sceneWindow_.get()}) {
         if (window) window->close();

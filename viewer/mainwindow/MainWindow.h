@@ -29,6 +29,13 @@ struct CBEventData;
 class Frame;
 }  // namespace Movoda
 
+namespace vantory::cloudview {
+class CloudViewController;
+}  // namespace vantory::cloudview
+namespace vantory::records {
+class RecordsController;
+}  // namespace vantory::records
+
 namespace vantory {
 namespace controls {
 class CameraControls;
@@ -60,6 +67,10 @@ public:
     QWidget* sceneWindow() const { return sceneWindow_.get(); }
     // The frame path: seams for the recorder, the point-cloud view and image export.
     vantory::FramePath* framePath() const { return framePath_.get(); }
+    // The point-cloud window and its display settings.
+    vantory::cloudview::CloudViewController* cloudView() const { return cloudView_.get(); }
+    // The record and play groups: recorder and playback.
+    vantory::records::RecordsController* records() const { return records_.get(); }
 
     // Leaves the camera stopped with image type "PointCloud+Amp".
     void shutdownRoutine();
@@ -139,6 +150,8 @@ private:
     vantory::FilterValues collectFilterValues() const;
     void applyCaptions();
     void registerSdkCallbacks();
+    void createCloudView();
+    void createRecords();
 
     // Connection.
     void changeInterface();
@@ -209,9 +222,8 @@ private:
     void showReflectivityCoef();
     // Filled by the settings work: the HDR mode and integration times of the series.
     void loadSeriesSettings(bool k150Series);
-    // Filled by the cloud-view work: the open cloud window's geometry and grid; empty
-    // while it is closed, and Save Settings then keeps the stored values.
-    std::optional<vantory::CloudViewState> cloudViewState() const;
+    // The cloud window's geometry (open, or where it was last) and grid, for Save Settings.
+    vantory::CloudViewState cloudViewState() const;
     // Filled by the scenes work: the model's scene settings from the scene file.
     void applyModelScene(const std::string& modelString);
 
@@ -233,6 +245,8 @@ private:
     std::unique_ptr<vantory::GuiContext> ownedContext_;  // outlives every SDK thread
     vantory::GuiContext* ctx_ = nullptr;
     std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
+    std::unique_ptr<vantory::cloudview::CloudViewController> cloudView_;  // fed by framePath_
+    std::unique_ptr<vantory::records::RecordsController> records_;        // uses cloudView_
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
     std::unique_ptr<vantory::controls::CameraControls> controls_;
     QTimer* frameWatchdog_ = nullptr;

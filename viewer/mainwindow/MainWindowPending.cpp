@@ -32,31 +32,11 @@ void MainWindow::on_pushBtn_configdev_clicked() {
 
 void MainWindow::applyModelScene(const std::string&) {}
 
-// ---- Export, records and playback: filled by the records work ----------------------
+// ---- Export: filled by the export work ---------------------------------------------
 
 void MainWindow::on_pushBtn_savepcd_clicked() {}
 void MainWindow::on_pushButtonSave2csv_clicked() {}
 void MainWindow::on_pushBtnGSImage_clicked() {}
-void MainWindow::on_checkBox_record_nolimit_stateChanged(int) {}
-void MainWindow::on_pushButton_record_clicked() {}
-void MainWindow::on_pushBtn_loadfiles_clicked() {}
-void MainWindow::on_pushButton_play_clicked() {}
-void MainWindow::on_spinBox_playfps_valueChanged(int) {}
-void MainWindow::on_horizontalSlider_play_sliderMoved(int) {}
-void MainWindow::stopPlayback() {}
-void MainWindow::showPlaySliderRange() {}
-void MainWindow::showPlayPosition() {}
-void MainWindow::showPlayButton() {}
-void MainWindow::showRecordCount() {}
-void MainWindow::showPlaybackConfig() {}
-
-// ---- Point-cloud view: filled by the cloud-view work -------------------------------
-
-void MainWindow::startCloudViewer() {}
-std::optional<vantory::CloudViewState> MainWindow::cloudViewState() const {
-    return std::nullopt;
-}
-void MainWindow::tickCloudViewFrameRate() {}
 
 // ---- Filters: filled by the filter-settings work -----------------------------------
 

@@ -85,6 +85,9 @@ public:
     uint8_t getPlaybackMode();
     // Feeds one recorded frame, stored as its 1420-byte datagrams, into the frame pipeline.
     bool replayRawFrame(const std::vector<uint8_t>& packets, const std::string& tag);
+    // Feeds one recorded frame payload (command id .. trailer, as a record file holds it)
+    // into the frame pipeline; `tag` names the frame. False when the intake refuses it.
+    bool replayFrame(const std::vector<uint8_t>& payload, const std::string& tag);
     MvStreamStats getStreamStats();
 
     // ---- Camera commands -----------------------------------------------------------
@@ -118,6 +121,13 @@ public:
     void setSdkMinAmplitude(uint16_t amplitude);
     bool setCloudCoordType(uint8_t type);
     void setMirror(uint8_t horizontal, uint8_t vertical);
+    // The lens the point clouds of frames without their own lens use (played-back
+    // recordings of older cameras); a camera's frames with a lens block override it.
+    void setLensParams(const LensParams& params);
+    // Point clouds for every frame (on) or none (off), without a camera command: playback
+    // shows recorded frames as clouds. start() sets it from the image type again.
+    void setPointCloudMode(bool on);
+    bool getPointCloudMode();
 
     // ---- Filter settings, forwarded to the filter chain ----------------------------
     bool setKalmanFilter(uint16_t factorTimes1000, uint16_t threshold, uint16_t mode);

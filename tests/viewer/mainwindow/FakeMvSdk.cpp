@@ -104,6 +104,11 @@ uint8_t MvSdk::getPlaybackMode() {
     return state().playbackMode;
 }
 bool MvSdk::replayRawFrame(const std::vector<uint8_t>&, const std::string&) { return false; }
+bool MvSdk::replayFrame(const std::vector<uint8_t>&, const std::string&) { return false; }
+void MvSdk::setLensParams(const LensParams&) { record("setLensParams"); }
+void MvSdk::setPointCloudMode(bool on) { record(std::string("setPointCloudMode ") + (on ? "1" : "0")); }
+bool MvSdk::getPointCloudMode() { return false; }
+MvStreamStats MvSdk::getStreamStats() { return {}; }
 bool MvSdk::start(ImageType type, bool flag) {
     record("start " + std::to_string(type) + (flag ? " 1" : " 0"));
     return state().connected;
