@@ -83,8 +83,8 @@ std::optional<double> binnedPercentile(const std::vector<uint64_t>& counts, doub
                                        double p) {
     uint64_t total = 0;
     for (uint64_t c : counts) total += c;
-    if (total == 0) return std::nullopt;
-    const double wanted = std::ceil(p / 100.0 * static_cast<double>(total));
+    if (total == 0 || std::isnan(p)) return std::nullopt;
+    const double wanted = std::ceil(std::clamp(p, 0.0, 100.0) / 100.0 * static_cast<double>(total));
     const uint64_t rank = std::max<uint64_t>(1, static_cast<uint64_t>(wanted));
     uint64_t seen = 0;
     for (size_t i = 0; i < counts.size(); ++i) {
