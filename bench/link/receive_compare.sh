@@ -11,7 +11,7 @@
 # Aravis comes from Debian's aravis-tools; without it only vantory is measured.
 set -euo pipefail
 
-BIN=${1:-build/bin}
+BIN=$(cd "${1:-build/bin}" && pwd)
 SECONDS_RUN=${2:-20}
 WORK=$(mktemp -d /tmp/receive-compare-XXXXXX)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
@@ -29,7 +29,8 @@ echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 "$BIN/vantory-camsim" --no-announce --bind 127.0.0.1 > "$WORK/camsim.out" 2>&1 &
 SIM=$!
 sleep 1
-"$BIN/vantory-cli" stream 127.0.0.1 --fps 50 --seconds "$SECONDS_RUN" > "$WORK/cli.out" 2> "$WORK/cli.err"
+# In the scratch folder: the SDK writes its log files into the working folder.
+(cd "$WORK" && "$BIN/vantory-cli" stream 127.0.0.1 --fps 50 --seconds "$SECONDS_RUN" > cli.out 2> cli.err)
 kill -INT "$SIM"; wait "$SIM" || true
 SUMMARY=$(tail -1 "$WORK/cli.out")
 field() { sed -n "s/.*\"$1\":\([^,}]*\).*/\1/p" <<< "$SUMMARY"; }
