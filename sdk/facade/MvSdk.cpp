@@ -147,6 +147,11 @@ MvStreamStats MvSdk::getStreamStats() {
         s.udpImuReports = r.imuReports;
         s.udpReceiveBufferBytes = net->udpReceiveBufferBytes();
         s.udpImagePortHeld = net->imagePortHeld();
+        s.udpBytesReceived = net->udpBytesReceived();
+        s.udpDatagramsReceived = net->udpDatagramsReceived();
+        s.udpReceiveCalls = net->udpReceiveCalls();
+        s.udpReceiveCpuNs = pipeline().receiveThreadCpuNs();
+        s.sdkLatency = pipeline().latency();
     }
     return s;
 }

@@ -7,6 +7,8 @@
 // caller's thread.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,6 +20,12 @@ namespace Movoda {
 
 class MvDaemon;
 class FramePipeline;
+
+// Time from the arrival of a frame's last image datagram to the start of the frame callback,
+// counted in bins of kSdkLatencyBinMicros; the last bin holds everything longer.
+constexpr size_t kSdkLatencyBins = 500;
+constexpr uint32_t kSdkLatencyBinMicros = 10;
+using SdkLatencyHistogram = std::array<uint64_t, kSdkLatencyBins + 1>;
 
 // Counters of the frame path since the SDK was created: what the queues dropped and what
 // the image-stream reassembly lost, for programs that report stream health.
@@ -44,6 +52,13 @@ struct MvStreamStats {
     uint64_t reportsDropped = 0;    // IMU reports dropped because the event callback fell behind
     int udpReceiveBufferBytes = 0;  // granted by the system; 0 while the socket is closed
     bool udpImagePortHeld = false;  // another program holds the image port
+    // Work of the image receive thread: bytes and datagrams read, the system calls that
+    // read them, and the thread's CPU time (reassembly included).
+    uint64_t udpBytesReceived = 0;
+    uint64_t udpDatagramsReceived = 0;
+    uint64_t udpReceiveCalls = 0;
+    uint64_t udpReceiveCpuNs = 0;
+    SdkLatencyHistogram sdkLatency{};  // frames of the image stream only
 };
 
 class MvSdk {
