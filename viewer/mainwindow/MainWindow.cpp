@@ -21,6 +21,7 @@
 #include "FramePath.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
+#include "MaintenanceWindows.h"
 #include "PixelInfoWindow.h"
 #include "ViewerConstants.h"
 #include "mvsdk/MvSdk.h"
@@ -93,8 +94,9 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     applyInitialVisibility();
     applyLimits();
 
-    // 8. Language.
+    // 8. Language, then the maintenance windows that speak it.
     applyLanguage();
+    createMaintenance();
 
     // 9. Settings into the controls.
     loadSettings();
@@ -468,6 +470,7 @@ void MainWindow::releaseForExit() {
     }
     if (!ctx_) return;
     ctx_->callbacksEnabled.store(false);
+    if (maintenance_) maintenance_->firmware().cancel();  // its worker uses the SDK
     if (ctx_->sdk) {
         ctx_->sdk->setCallback(nullptr, nullptr);
         // Joins every SDK thread before the process tears down its globals.

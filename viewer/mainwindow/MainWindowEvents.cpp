@@ -38,7 +38,10 @@ void MainWindow::onSdkEvent(const std::shared_ptr<const Movoda::CBEventData>& ev
     if (event->eventName == Movoda::kEventSdkState) {
         if (sdk->isConnected() && event->cmdId == kEventFirstConnected) {
             ctx_->raise(kUpdateFirstConnected);
-            onFirstConnected();
+            // Never a command from inside an SDK callback: the callback holds the SDK's
+            // callback lock, which also delays reports the receive thread hands over.
+            QMetaObject::invokeMethod(
+                this, [this]() { readImuExtrinsic(); }, Qt::QueuedConnection);
         } else {
             ctx_->raise(kUpdateConnectionState);
         }
@@ -85,8 +88,9 @@ void MainWindow::onSdkEvent(const std::shared_ptr<const Movoda::CBEventData>& ev
     }
 }
 
-// Runs on the SDK event thread: the extrinsic read blocks on a command exchange.
-void MainWindow::onFirstConnected() {
+// GUI thread, queued after the first connection's update: blocks on one exchange.
+void MainWindow::readImuExtrinsic() {
+    if (!ctx_ || !ctx_->sdk) return;
     Movoda::ImuExtrinsic extrinsic;
     ctx_->sdk->getImuExtrinsic(extrinsic, true);
     std::ostringstream line;

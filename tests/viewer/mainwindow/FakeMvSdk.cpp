@@ -22,6 +22,7 @@ void reset() {
     s.reportRate = 0;
     s.customCmdOk = false;
     s.customCmdResponse.clear();
+    s.imuExtrinsicThread = std::thread::id();
 }
 
 std::vector<std::string> calls() {
@@ -127,6 +128,8 @@ bool MvSdk::setUdpDestIp(const std::string& ip, uint16_t port) {
 }
 bool MvSdk::getImuExtrinsic(ImuExtrinsic&, bool read) {
     record(std::string("getImuExtrinsic ") + (read ? "1" : "0"));
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().imuExtrinsicThread = std::this_thread::get_id();
     return true;
 }
 bool MvSdk::setRoi(uint16_t, uint16_t, uint16_t, uint16_t) { return false; }

@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "mvsdk/MvSdk.h"
@@ -23,6 +24,7 @@ struct State {
     std::vector<uint8_t> customCmdResponse;
     Movoda::EventCallback eventCallback;
     Movoda::FrameCallback frameCallback;
+    std::thread::id imuExtrinsicThread;  // where the last extrinsic read ran
     int instances = 0;
     int destroyed = 0;
 };

@@ -171,7 +171,14 @@ TEST_F(MainWindowTest, FirstConnectionShowsGreenStateAndReadsExtrinsic) {
     open();
     setSdk(true, 2, "Connected-Idle");
     fireFromSdkThread("sdkState", 254, {4});
-    EXPECT_GE(indexOf(fakesdk::calls(), "getImuExtrinsic 1"), 0);  // read on the SDK thread
+    // No command from inside the SDK's callback: the extrinsic read waits for the GUI thread.
+    EXPECT_LT(indexOf(fakesdk::calls(), "getImuExtrinsic 1"), 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&]() { return indexOf(fakesdk::calls(), "getImuExtrinsic 1") >= 0; }, kWaitMs));
+    {
+        std::lock_guard<std::mutex> lock(fakesdk::state().mutex);
+        EXPECT_EQ(fakesdk::state().imuExtrinsicThread, std::this_thread::get_id());
+    }
     ASSERT_TRUE(QTest::qWaitFor([&]() { return ui().label_connectstate->text() == "Connected-Idle"; }, kWaitMs));
     EXPECT_EQ(ui().label_connectstate->styleSheet(), QStringLiteral("color:green"));
 
