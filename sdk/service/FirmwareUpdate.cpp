@@ -170,12 +170,13 @@ void FirmwareUpdate::handleReport(const Movoda::CBEventData& event) {
     if (event.cmdId != kEventFirmwareReport) return;
     const uint8_t status = event.reportByte & kStatusMask;
     const std::vector<uint8_t>& data = event.data;
+    const bool final = status == kReportStatus && !data.empty() && data[0] == kFirmwareFinalReport;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (status != 0 && data.size() == kFirmwareNoticeSize) {
+    if (!final && status != 0 && data.size() == kFirmwareNoticeSize) {
         const uint16_t value = Movoda::facade::wire::getU16(data.data(), sdk_.getEndianFlag());
         listener_.line("fwupdate: sn= " + std::to_string(value));
     }
-    if (status != kReportStatus || data.empty() || data[0] != kFirmwareFinalReport) return;
+    if (!final) return;
     if (data.size() < 2) {
         listener_.line("fwupdate: result report without a result code");
         return;

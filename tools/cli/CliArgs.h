@@ -10,7 +10,7 @@
 
 namespace vantory_cli {
 
-enum class Command { Help, Info, Stream, Snapshot };
+enum class Command { Help, Info, Stream, Snapshot, Firmware };
 
 struct CliOptions {
     Command command = Command::Help;
@@ -21,6 +21,7 @@ struct CliOptions {
     uint16_t imagePort = 0;  // 0: the SDK's default port
     bool grayscale = false;  // ask the camera for the grayscale plane as well
     std::string outDir;
+    std::string firmwareFile;  // firmware: the image to send
 };
 
 struct ParsedArgs {
