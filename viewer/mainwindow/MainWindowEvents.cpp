@@ -1,6 +1,7 @@
 // The SDK event path of the main window: the event callback (SDK thread), the numbered
 // update dispatcher, the log panel and the periodic timer (GUI thread).
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QSerialPortInfo>
 #include <QTextCursor>
 #include <QTimer>
@@ -151,14 +152,21 @@ void MainWindow::showStatus(int code) {
         style = ctx_->statusStyle;
         progress = ctx_->progressValue;
     }
+    // A value below the bar's range (a run that has not shown progress yet) empties it.
+    const auto showProgress = [progress](QProgressBar* bar) {
+        if (progress < bar->minimum())
+            bar->reset();
+        else
+            bar->setValue(progress);
+    };
     if (code == kUpdateDeviceProgress) {
-        devUi_->progressBarFWUpdate->setValue(progress);
+        showProgress(devUi_->progressBarFWUpdate);
         devUi_->labelProgressBarFWResult->setText(text);
         devUi_->labelProgressBarFWResult->setStyleSheet(style);
         return;
     }
     if (code == kUpdateCalibrationProgress) {
-        calibrationUi_->progressBarCAL->setValue(progress);
+        showProgress(calibrationUi_->progressBarCAL);
         calibrationUi_->labelProgressBarResult->setText(text);
         calibrationUi_->labelProgressBarResult->setStyleSheet(style);
         return;

@@ -30,7 +30,8 @@ std::vector<std::string> calls() {
     return state().calls;
 }
 
-void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data) {
+void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data,
+               uint8_t reportByte) {
     Movoda::EventCallback callback;
     {
         std::lock_guard<std::mutex> lock(state().mutex);
@@ -40,6 +41,7 @@ void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data
     event->eventName = name;
     event->cmdId = cmdId;
     event->data = std::move(data);
+    event->reportByte = reportByte;
     if (callback) callback(event);
 }
 

@@ -33,6 +33,7 @@ State& state();
 void reset();
 std::vector<std::string> calls();
 // Calls the registered event callback, as the SDK's event thread would.
-void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data);
+void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data,
+               uint8_t reportByte = 0);
 
 }  // namespace fakesdk
