@@ -7,6 +7,7 @@
 #include "ServiceConstants.h"
 #include "facade/WireBytes.h"
 #include "mvsdk/MvSdk.h"
+#include "mvsdk/MvTypes.h"
 
 namespace vantory::service {
 
@@ -159,7 +160,7 @@ bool FirmwareUpdate::enterBootloader() {
         if (!pause(timings_.bootloaderPoll)) return false;
         bootloaderPolls_.store(poll);
         const uint32_t state = sdk_.getDevState();
-        if (state == kDevStateBootNoApp || state == kDevStateBootloader) return true;
+        if (state == Movoda::DEV_BootNoApp || state == Movoda::DEV_Bootloader) return true;
     }
     std::lock_guard<std::mutex> lock(mutex_);
     listener_.status(fwtext::kBootloaderFailed, Tone::Red);

@@ -3,11 +3,15 @@
 #include <algorithm>
 
 #include "facade/WireBytes.h"
+#include "link/CmdSet.h"
 #include "mvsdk/MvSdk.h"
 
 namespace vantory::service {
 
 namespace wire = Movoda::facade::wire;
+namespace cmd = Movoda::cmd;
+using Movoda::timeout::kFirmwareChunkMs;
+using Movoda::timeout::kMediumMs;
 
 bool send(Movoda::MvSdk& sdk, const ServiceCommand& command, std::vector<uint8_t>* response) {
     std::vector<uint8_t> answer;
@@ -17,17 +21,17 @@ bool send(Movoda::MvSdk& sdk, const ServiceCommand& command, std::vector<uint8_t
 }
 
 ServiceCommand bootloaderEntryCommand() {
-    return {kCmdBootloaderEntry, {}, kBootloaderEntryTimeoutMs};
+    return {cmd::kBootloaderEntry, {}, kMediumMs};
 }
 
 ServiceCommand firmwareBeginCommand(uint32_t imageSize, bool bigEndian) {
-    ServiceCommand c{kCmdFirmwareTransfer, {kFirmwareBegin}, kFirmwareTransferTimeoutMs};
+    ServiceCommand c{cmd::kFirmwareTransfer, {kFirmwareBegin}, kFirmwareChunkMs};
     wire::putU32(c.payload, imageSize, bigEndian);
     return c;
 }
 
 ServiceCommand firmwareChunkCommand(const std::vector<uint8_t>& image, std::size_t index) {
-    ServiceCommand c{kCmdFirmwareTransfer, {}, kFirmwareTransferTimeoutMs};
+    ServiceCommand c{cmd::kFirmwareTransfer, {}, kFirmwareChunkMs};
     const std::size_t from = std::min(image.size(), index * kFirmwareChunkSize);
     const std::size_t to = std::min(image.size(), from + kFirmwareChunkSize);
     c.payload.reserve(3 + (to - from));
@@ -40,11 +44,11 @@ ServiceCommand firmwareChunkCommand(const std::vector<uint8_t>& image, std::size
 }
 
 ServiceCommand firmwareEndCommand() {
-    return {kCmdFirmwareTransfer, {kFirmwareEnd}, kFirmwareTransferTimeoutMs};
+    return {cmd::kFirmwareTransfer, {kFirmwareEnd}, kFirmwareChunkMs};
 }
 
 ServiceCommand lightEnergyCommand(LightEnergyOp op, uint16_t value, bool bigEndian) {
-    ServiceCommand c{kCmdMaxLightEnergy, {static_cast<uint8_t>(op)}, kServiceCmdTimeoutMs};
+    ServiceCommand c{cmd::kMaxLightEnergy, {static_cast<uint8_t>(op)}, kMediumMs};
     wire::putU16(c.payload, value, bigEndian);
     return c;
 }
@@ -55,39 +59,35 @@ std::optional<uint16_t> lightEnergyFromAnswer(const std::vector<uint8_t>& answer
 }
 
 ServiceCommand ptpDomainCommand(int domain) {
-    return {kCmdPtpDomain,
-            {kPtpDomainRecord, static_cast<uint8_t>(domain & 0xFF)},
-            kServiceCmdTimeoutMs};
+    return {cmd::kSetPtpDomain, {kPtpDomainRecord, static_cast<uint8_t>(domain & 0xFF)}, kMediumMs};
 }
 
 ServiceCommand clearRoiCommand() {
-    return {kCmdClearRoi, {kClearRoiByte}, kServiceCmdTimeoutMs};
+    return {cmd::kClearRoi, {kClearRoiByte}, kMediumMs};
 }
 
 ServiceCommand cutValueCommand(uint8_t index, uint16_t value, bool bigEndian) {
-    ServiceCommand c{kCmdSetParameter, {kParamCutValue, index}, kServiceCmdTimeoutMs};
+    ServiceCommand c{cmd::kSetParameter, {kParamCutValue, index}, kMediumMs};
     wire::putU16(c.payload, value, bigEndian);
     return c;
 }
 
 ServiceCommand cutSwitchCommand(bool on) {
-    return {kCmdSetParameter,
-            {kParamCutSwitch, static_cast<uint8_t>(on ? 1 : 0)},
-            kServiceCmdTimeoutMs};
+    return {cmd::kSetParameter, {kParamCutSwitch, static_cast<uint8_t>(on ? 1 : 0)}, kMediumMs};
 }
 
 ServiceCommand distanceOffsetCommand(bool useOffset, int16_t offsetMm, bool bigEndian) {
-    ServiceCommand c{kCmdSetParameter,
+    ServiceCommand c{cmd::kSetParameter,
                      {kParamDistanceOffset, static_cast<uint8_t>(useOffset ? 1 : 0)},
-                     kServiceCmdTimeoutMs};
+                     kMediumMs};
     wire::putU16(c.payload, static_cast<uint16_t>(offsetMm), bigEndian);
     return c;
 }
 
 ServiceCommand calibrationSetupCommand(bool withLens, uint16_t lensBaseDistance, bool bigEndian) {
-    ServiceCommand c{kCmdCalibrationSetup,
+    ServiceCommand c{cmd::kCalibrationSetup,
                      {kCalibrationSetupRecord, static_cast<uint8_t>(withLens ? 1 : 0)},
-                     kCalibrationCmdTimeoutMs};
+                     kMediumMs};
     wire::putU16(c.payload, lensBaseDistance, bigEndian);
     return c;
 }
@@ -96,11 +96,11 @@ ServiceCommand calibrateOneCommand(int frequencyIndex) {
     const bool listed = frequencyIndex >= 0 && frequencyIndex < kCalibrationSlowestFrequency;
     const uint8_t byte =
         listed ? static_cast<uint8_t>(frequencyIndex) : kCalibrationSlowestFrequency;
-    return {kCmdCalibrateOne, {byte}, kCalibrationCmdTimeoutMs};
+    return {cmd::kCalibrateOne, {byte}, kMediumMs};
 }
 
 ServiceCommand calibrateAllCommand() {
-    return {kCmdCalibrateAll, {}, kCalibrationCmdTimeoutMs};
+    return {cmd::kCalibrateAll, {}, kMediumMs};
 }
 
 }  // namespace vantory::service

@@ -18,7 +18,7 @@ namespace vantory::service {
 struct ServiceCommand {
     uint8_t id = 0;
     std::vector<uint8_t> payload;
-    uint32_t timeoutMs = kServiceCmdTimeoutMs;
+    uint32_t timeoutMs = 0;
 };
 
 // One exchange; true when the camera answered with status 0. The answer goes to

@@ -1,5 +1,6 @@
-// Command ids, record bytes and limits of the service commands: firmware transfer, the
-// device-settings commands without an SDK operation of their own, and calibration.
+// Record bytes and limits of the service commands: firmware transfer, the device-settings
+// commands without an SDK operation of their own, and calibration. Their command ids and
+// time-outs are the SDK's command table.
 #pragma once
 
 #include <cstddef>
@@ -8,11 +9,7 @@
 namespace vantory::service {
 
 // Firmware.
-constexpr uint8_t kCmdBootloaderEntry = 48;
-constexpr uint8_t kCmdFirmwareTransfer = 49;
 constexpr uint8_t kEventFirmwareReport = 50;
-constexpr uint32_t kBootloaderEntryTimeoutMs = 1000;
-constexpr uint32_t kFirmwareTransferTimeoutMs = 500;
 constexpr uint8_t kFirmwareBegin = 0x01;
 constexpr uint8_t kFirmwareChunk = 0x02;
 constexpr uint8_t kFirmwareEnd = 0x03;
@@ -32,16 +29,7 @@ constexpr int kFirmwareDoneProgress = 100;
 // Watchdog ticks (3 s each) allowed for the camera to report after the transfer.
 constexpr uint32_t kFirmwareReportTicks = 10;
 
-// Device states in which the camera takes a firmware image.
-constexpr uint32_t kDevStateBootNoApp = 13;
-constexpr uint32_t kDevStateBootloader = 14;
-
 // Device-settings commands.
-constexpr uint8_t kCmdPtpDomain = 30;
-constexpr uint8_t kCmdClearRoi = 58;
-constexpr uint8_t kCmdMaxLightEnergy = 59;
-constexpr uint8_t kCmdSetParameter = 202;
-constexpr uint32_t kServiceCmdTimeoutMs = 1000;
 constexpr uint8_t kPtpDomainRecord = 1;
 constexpr uint8_t kClearRoiByte = 0;
 constexpr std::size_t kLightEnergyAnswerSize = 2;
@@ -52,10 +40,6 @@ constexpr uint8_t kParamDistanceOffset = 0x29;
 enum class LightEnergyOp : uint8_t { Clear = 0, Set = 1, Read = 2 };
 
 // Calibration.
-constexpr uint8_t kCmdCalibrateAll = 152;
-constexpr uint8_t kCmdCalibrateOne = 153;
-constexpr uint8_t kCmdCalibrationSetup = 154;
-constexpr uint32_t kCalibrationCmdTimeoutMs = 1000;
 constexpr uint8_t kCalibrationSetupRecord = 0x01;
 // Frequencies of a single calibration: indices above the last one mean the slowest.
 constexpr uint8_t kCalibrationSlowestFrequency = 4;

@@ -11,7 +11,6 @@
 #include <random>
 
 #include "FirmwareUpdate.h"
-#include "ServiceConstants.h"
 #include "SimulatedCamera.h"
 
 namespace vantory::service {
@@ -21,6 +20,12 @@ using namespace std::chrono_literals;
 
 constexpr const char* kCameraAddress = "127.0.0.171";
 constexpr uint16_t kImagePort = 9471;
+constexpr uint8_t kBootloaderEntry = 48;
+constexpr uint8_t kFirmwareTransfer = 49;
+constexpr uint8_t kBootloaderText = 47;
+constexpr uint32_t kDevStateBootloader = 14;
+// First byte of each transfer record.
+constexpr uint8_t kBegin = 0x01, kChunk = 0x02, kEnd = 0x03;
 // The procedure's pauses, shortened; the sequence is the same. The SDK learns the camera's
 // state from its packets: while the procedure only polls, that is the link check after
 // 3 s of silence, so the boot loader shows after about 3 s.
@@ -148,7 +153,7 @@ protected:
     // Chunk payloads the camera took, without the resends of an unanswered chunk.
     std::vector<std::vector<uint8_t>> transferPayloads() {
         std::vector<std::vector<uint8_t>> payloads;
-        for (auto& p : sim_.payloadsOf(kCmdFirmwareTransfer)) {
+        for (auto& p : sim_.payloadsOf(kFirmwareTransfer)) {
             if (payloads.empty() || payloads.back() != p) payloads.push_back(p);
         }
         return payloads;
@@ -182,19 +187,19 @@ TEST_F(FirmwareUpdateTest, SendsBeginChunksAndEndThenReportsTheCamerasSuccess) {
         ASSERT_EQ(listener_.waitForOutcome(), UpdateOutcome::Programmed);
 
         // The boot loader is asked for unless the image carries the mark.
-        EXPECT_EQ(sim_.payloadsOf(kCmdBootloaderEntry).size(), row.mark ? 0u : 1u);
+        EXPECT_EQ(sim_.payloadsOf(kBootloaderEntry).size(), row.mark ? 0u : 1u);
         const auto payloads = transferPayloads();
         const std::size_t chunks = (row.size + 1023) / 1024;
         ASSERT_EQ(payloads.size(), chunks + 2);
-        std::vector<uint8_t> begin = {kFirmwareBegin};
+        std::vector<uint8_t> begin = {kBegin};
         begin.insert(begin.end(), row.beginSize.begin(), row.beginSize.end());
         EXPECT_EQ(payloads.front(), begin);
-        EXPECT_EQ(payloads.back(), std::vector<uint8_t>{kFirmwareEnd});
+        EXPECT_EQ(payloads.back(), std::vector<uint8_t>{kEnd});
         std::vector<uint8_t> received;
         for (std::size_t k = 0; k < chunks; ++k) {
             const auto& chunk = payloads[k + 1];
             ASSERT_GE(chunk.size(), 4u);
-            EXPECT_EQ(chunk[0], kFirmwareChunk);
+            EXPECT_EQ(chunk[0], kChunk);
             EXPECT_EQ(std::size_t(chunk[1]) << 8 | chunk[2], k);
             received.insert(received.end(), chunk.begin() + 3, chunk.end());
         }
@@ -223,11 +228,11 @@ TEST_F(FirmwareUpdateTest, SendsBeginChunksAndEndThenReportsTheCamerasSuccess) {
 TEST_F(FirmwareUpdateTest, CameraAlreadyInItsBootLoaderIsAcceptedAtTheFirstPoll) {
     ASSERT_NO_FATAL_FAILURE(startCamera());
     std::vector<uint8_t> answer;
-    sim_.sdk().customCmd(kCmdBootloaderEntry, {}, answer, kBootloaderEntryTimeoutMs);
+    sim_.sdk().customCmd(kBootloaderEntry, {}, answer, 1000);
     // The SDK learns the state from the camera's answers.
     ASSERT_TRUE(testsupport::SimulatedCamera::waitFor(
         [&] {
-            sim_.sdk().customCmd(47, {}, answer, 1000);
+            sim_.sdk().customCmd(kBootloaderText, {}, answer, 1000);
             return sim_.sdk().getDevState() == kDevStateBootloader;
         },
         5s));
@@ -279,7 +284,7 @@ TEST_F(FirmwareUpdateTest, UnusableImagesAreRefusedBeforeTheCameraHearsOfThem) {
     std::ofstream(empty).close();
     const std::string huge = (dir_ / "huge.bin").string();
     std::ofstream(huge).close();
-    std::filesystem::resize_file(huge, kFirmwareMaxImageSize + 1);  // sparse
+    std::filesystem::resize_file(huge, 65536 * 1024 + 1);  // one byte past chunk 0xFFFF; sparse
     struct Row {
         std::string path;
         const char* text;
@@ -298,8 +303,8 @@ TEST_F(FirmwareUpdateTest, UnusableImagesAreRefusedBeforeTheCameraHearsOfThem) {
         ASSERT_TRUE(
             testsupport::SimulatedCamera::waitFor([&] { return !update_->workerRunning(); }, 5s));
     }
-    EXPECT_TRUE(sim_.payloadsOf(kCmdBootloaderEntry).empty());
-    EXPECT_TRUE(sim_.payloadsOf(kCmdFirmwareTransfer).empty());
+    EXPECT_TRUE(sim_.payloadsOf(kBootloaderEntry).empty());
+    EXPECT_TRUE(sim_.payloadsOf(kFirmwareTransfer).empty());
 }
 
 TEST_F(FirmwareUpdateTest, ARefusedStepStopsTheTransfer) {
@@ -315,7 +320,7 @@ TEST_F(FirmwareUpdateTest, ARefusedStepStopsTheTransfer) {
         SCOPED_TRACE(row.name);
         ASSERT_NO_FATAL_FAILURE(startCamera());
         camsim::FaultOptions mute;
-        mute.mutedIds = {kCmdFirmwareTransfer};
+        mute.mutedIds = {kFirmwareTransfer};
         if (row.muteAtProgress < 0) sim_.camera().setFaults(mute);
         bool muted = false;
         listener_.onProgress = [&](int value) {
@@ -332,7 +337,7 @@ TEST_F(FirmwareUpdateTest, ARefusedStepStopsTheTransfer) {
         if (row.outcome == UpdateOutcome::LostData) {
             // Chunks 0-4 went through, chunk 5 was not answered, "end" still went out.
             ASSERT_EQ(payloads.size(), 1u + 6u + 1u);
-            EXPECT_EQ(payloads.back(), std::vector<uint8_t>{kFirmwareEnd});
+            EXPECT_EQ(payloads.back(), std::vector<uint8_t>{kEnd});
             EXPECT_EQ(listener_.lines(), std::vector<std::string>{"fwupdata: Write failed 10 5"});
             EXPECT_EQ(listener_.messages(), std::vector<std::string>{"Upgrade failed, data lost"});
         } else {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -22,17 +23,24 @@ public:
     using EventHandler = std::function<void(const Movoda::CBEventData&)>;
 
     // Starts the camera, then an SDK pointed at it (image datagrams to imagePort on
-    // loopback), and waits for the connection.
+    // loopback), and waits until the SDK has connected and done its connection follow-up.
     void start(camsim::SimOptions options, uint16_t imagePort) {
         options.announce = false;
+        followUpDone_.store(false);
         camera_ = std::make_unique<camsim::CameraSim>(options);
         std::string error;
         ASSERT_TRUE(camera_->start(&error)) << error;
         sdk_ = std::make_unique<Movoda::MvSdk>("", "mvlog");
         sdk_->setCallback(
             [this](const std::shared_ptr<const Movoda::CBEventData>& event) {
+                if (!event) return;
+                // The SDK hands this event on once its connection follow-up is done.
+                if (event->eventName == Movoda::kEventSdkState &&
+                    event->cmdId == Movoda::kEventIdFirstConnected) {
+                    followUpDone_.store(true);
+                }
                 std::lock_guard<std::mutex> lock(handlerMutex_);
-                if (event && handler_) handler_(*event);
+                if (handler_) handler_(*event);
             },
             nullptr);
         // An older camera only answers big-endian requests: let the SDK find out.
@@ -40,7 +48,7 @@ public:
         sdk_->setConnectAddress(options.bindAddress);
         sdk_->setUdpDestIp("127.0.0.1", imagePort);
         sdk_->startup();
-        ASSERT_TRUE(waitFor([this] { return sdk_->isConnected(); }, std::chrono::seconds(15)))
+        ASSERT_TRUE(waitFor([this] { return followUpDone_.load(); }, std::chrono::seconds(15)))
             << "no connection to " << options.bindAddress;
     }
 
@@ -88,6 +96,7 @@ public:
 private:
     std::unique_ptr<camsim::CameraSim> camera_;
     std::unique_ptr<Movoda::MvSdk> sdk_;
+    std::atomic<bool> followUpDone_{false};
     std::mutex handlerMutex_;
     EventHandler handler_;
 };
