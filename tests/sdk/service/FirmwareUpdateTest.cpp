@@ -128,6 +128,7 @@ protected:
     }
     // Rows of a table each start their own camera.
     void nextRow() {
+        sim_.onEvent(nullptr);  // no report may reach an update that is gone
         update_.reset();
         sim_.stop();
         listener_.clear();

@@ -34,6 +34,8 @@ protected:
         });
         workflow_ = std::make_unique<CalibrationWorkflow>(sim_.sdk(), output_, true);
     }
+    // The SDK goes before the lines its handler fills.
+    void TearDown() override { sim_.stop(); }
     // Feeds the camera's log lines to the workflow until the run has finished.
     bool runToTheEnd() {
         return testsupport::SimulatedCamera::waitFor(
