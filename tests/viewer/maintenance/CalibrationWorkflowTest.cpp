@@ -52,7 +52,7 @@ protected:
     }
     StatusShown lastStatus(int target) {
         StatusShown last;
-        for (const StatusShown& s : output_.statuses()) {
+        for (const StatusShown& s : output_.shown().statuses) {
             if (s.target == target) last = s;
         }
         return last;
@@ -69,7 +69,7 @@ TEST_F(CalibrationWorkflowTest, CancellingTheQuestionSendsNothing) {
     sim_.camera().clearReceivedCommands();
     EXPECT_FALSE(workflow_->start(CalibrationSetup{0, true, 100}, [] { return false; }));
     for (uint8_t id : sim_.receivedIds()) EXPECT_EQ(id, 0) << "sent " << int(id);
-    EXPECT_TRUE(output_.statuses().empty());
+    EXPECT_TRUE(output_.shown().statuses.empty());
     EXPECT_EQ(workflow_->state(), kCalibrationIdle);
 }
 
@@ -100,7 +100,7 @@ TEST_F(CalibrationWorkflowTest, StartsTheChosenRunAndFollowsItsLogToTheEnd) {
                   (StatusShown{QString::fromUtf8("进行中"), kGreen, kTargetCalibrationResult}));
 
         ASSERT_TRUE(runToTheEnd());
-        const std::vector<int> progress = output_.calibrationProgress();
+        const std::vector<int> progress = output_.shown().calibrationProgress;
         EXPECT_EQ(progress.front(), -1);
         EXPECT_TRUE(std::is_sorted(progress.begin() + 1, progress.end()));
         EXPECT_EQ(progress.back(), 100);
@@ -130,7 +130,7 @@ TEST_F(CalibrationWorkflowTest, LogLinesSetTheProgressOfTheirKeyword) {
     };
     for (const Row& row : rows) {
         workflow_->watchLogLine(row.line);
-        EXPECT_EQ(output_.calibrationProgress().back(), row.progress) << row.line;
+        EXPECT_EQ(output_.shown().calibrationProgress.back(), row.progress) << row.line;
         EXPECT_EQ(workflow_->state(), row.state) << row.line;
     }
 }
@@ -149,9 +149,9 @@ TEST_F(CalibrationWorkflowTest, SeventeenSilentTicksFailTheRun) {
     EXPECT_EQ(workflow_->state(), kCalibrationIdle);
     EXPECT_EQ(lastStatus(kTargetCalibrationResult),
               (StatusShown{QStringLiteral("Fail"), kRed, kTargetCalibrationResult}));
-    const std::size_t shown = output_.statuses().size();
+    const std::size_t shown = output_.shown().statuses.size();
     workflow_->tick();  // an idle workflow watches nothing
-    EXPECT_EQ(output_.statuses().size(), shown);
+    EXPECT_EQ(output_.shown().statuses.size(), shown);
 }
 
 }  // namespace
