@@ -22,6 +22,7 @@
 #include "FramePath.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
+#include "MaintenanceWindows.h"
 #include "PixelInfoWindow.h"
 #include "RecordsController.h"
 #include "ViewerConstants.h"
@@ -95,8 +96,9 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     applyInitialVisibility();
     applyLimits();
 
-    // 8. Language.
+    // 8. Language, then the maintenance windows that speak it.
     applyLanguage();
+    createMaintenance();
 
     // 9. Settings into the controls.
     loadSettings();
@@ -474,6 +476,7 @@ void MainWindow::releaseForExit() {
     }
     if (!ctx_) return;
     ctx_->callbacksEnabled.store(false);
+    if (maintenance_) maintenance_->firmware().cancel();  // its worker uses the SDK
     if (ctx_->sdk) {
         ctx_->sdk->setCallback(nullptr, nullptr);
         // Joins every SDK thread before the process tears down its globals.

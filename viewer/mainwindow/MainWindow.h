@@ -43,6 +43,9 @@ struct ControlValues;
 struct DeviceView;
 struct ConfigReadBack;
 }  // namespace controls
+namespace maintenance {
+class MaintenanceWindows;
+}
 struct GuiContext;
 class TextSet;
 class FramePath;
@@ -65,6 +68,7 @@ public:
     QWidget* calibrationWindow() const { return calibrationWindow_.get(); }
     QWidget* pixelInfoWindow() const { return pixelInfoWindow_.get(); }
     QWidget* sceneWindow() const { return sceneWindow_.get(); }
+    vantory::maintenance::MaintenanceWindows& maintenance() const { return *maintenance_; }
     // The frame path: seams for the recorder, the point-cloud view and image export.
     vantory::FramePath* framePath() const { return framePath_.get(); }
     // The point-cloud window and its display settings.
@@ -158,7 +162,7 @@ private:
     void changeAddress();
     void autoDetectUsbPort();
     void onSdkEvent(const std::shared_ptr<const Movoda::CBEventData>& event);
-    void onFirstConnected();
+    void readImuExtrinsic();  // GUI thread, after the first connection
     void showConnectionState();
     void showTimedMessage();
     void showStatus(int code);
@@ -171,6 +175,10 @@ private:
     void onImageHover(LabelImage* view, int x, int y);
     void onImageSelected(LabelImage* view, int x, int y);
     void onPixelSelectionCleared();
+
+    // Device settings, firmware update and calibration (MainWindowPending.cpp).
+    void createMaintenance();
+    void setExposureMaximum(int maxIntegrationUs);
 
     // Camera parameter controls (MainWindowControls.cpp): widget values in and out;
     // what each value sends lives in controls::CameraControls.
@@ -249,6 +257,7 @@ private:
     std::unique_ptr<vantory::records::RecordsController> records_;        // uses cloudView_
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
     std::unique_ptr<vantory::controls::CameraControls> controls_;
+    std::unique_ptr<vantory::maintenance::MaintenanceWindows> maintenance_;
     QTimer* frameWatchdog_ = nullptr;
     QElapsedTimer lastFrameShown_;
     bool autoStartPending_ = false;  // "start" on the command line: press Start once connected

@@ -4,7 +4,11 @@
 // to have done anything.
 #include "GuiContext.h"
 #include "MainWindow.h"
+#include "MaintenanceWindows.h"
 #include "UiUpdateCodes.h"
+#include "ViewerConstants.h"
+#include "ui_Calibration.h"
+#include "ui_DevSettings.h"
 #include "ui_MainWindow.h"
 
 using namespace vantory;
@@ -24,8 +28,7 @@ void MainWindow::on_pushBtn_calibration_clicked() {
 void MainWindow::on_pushBtn_configdev_clicked() {
     ctx_->raise(kUpdateDeviceRefresh);
     ctx_->raise(kUpdateReloadDevConfig);
-    devWindow_->show();
-    devWindow_->activateWindow();
+    maintenance_->deviceSettings().open((ctx_->modes & kModeFactoryTestBit) != 0);
 }
 
 // ---- Scenes: filled by the scenes work ---------------------------------------------
@@ -49,10 +52,44 @@ void MainWindow::showReflectivityCoef() {}
 
 void MainWindow::handleKeyPress(QKeyEvent*) {}
 
-// ---- Maintenance: filled by the calibration and firmware-update work ---------------
+// ---- Maintenance: device settings, firmware update, calibration ---------------------
 
+void MainWindow::createMaintenance() {
+    maintenance::MainWindowHooks hooks;
+    hooks.reloadControls = [this] { reloadFromDeviceConfig(); };
+    hooks.saveToDevice = [this] { on_pushButton_save2dev_clicked(); };
+    hooks.stopStreaming = [this] { on_pushBtn_stop_clicked(); };
+    hooks.setExposureMaximum = [this](int maxIntegrationUs) {
+        setExposureMaximum(maxIntegrationUs);
+    };
+    const maintenance::MaintenanceForms forms{*devUi_, *devWindow_, *calibrationUi_,
+                                              *calibrationWindow_};
+    maintenance_ = std::make_unique<maintenance::MaintenanceWindows>(forms, *ctx_->sdk, *ctx_,
+                                                                     *texts_, std::move(hooks));
+}
+
+void MainWindow::setExposureMaximum(int maxIntegrationUs) {
+    for (QSpinBox* box : {ui_->spinBox_int1, ui_->spinBox_int2, ui_->spinBox_int3,
+                          ui_->spinBox_int4, ui_->spinBox_int5}) {
+        box->setMaximum(maxIntegrationUs);
+    }
+}
+
+// No calibration-data transfer runs in this program: its reports are not used.
 void MainWindow::handleCalibrationReport(const std::shared_ptr<const Movoda::CBEventData>&) {}
-void MainWindow::handleFirmwareReport(const std::shared_ptr<const Movoda::CBEventData>&) {}
-void MainWindow::watchCalibrationProgress(const QString&) {}
-void MainWindow::tickCalibrationWatchdog() {}
-void MainWindow::tickCommandWatchdog() {}
+
+void MainWindow::handleFirmwareReport(const std::shared_ptr<const Movoda::CBEventData>& event) {
+    maintenance_->firmware().handleReport(*event);
+}
+
+void MainWindow::watchCalibrationProgress(const QString& line) {
+    maintenance_->calibration().watchLogLine(line.toStdString());
+}
+
+void MainWindow::tickCalibrationWatchdog() {
+    maintenance_->calibration().tick();
+}
+
+void MainWindow::tickCommandWatchdog() {
+    maintenance_->firmware().tick();
+}
