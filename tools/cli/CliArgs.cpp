@@ -52,6 +52,7 @@ std::optional<Command> commandFromName(const std::string& name) {
     if (name == "info") return Command::Info;
     if (name == "stream") return Command::Stream;
     if (name == "snapshot") return Command::Snapshot;
+    if (name == "firmware") return Command::Firmware;
     return std::nullopt;
 }
 
@@ -96,8 +97,13 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
-            if (!options.address.empty()) return refuse("unexpected argument '" + arg + "'");
-            options.address = arg;
+            if (options.address.empty()) {
+                options.address = arg;
+            } else if (options.command == Command::Firmware && options.firmwareFile.empty()) {
+                options.firmwareFile = arg;
+            } else {
+                return refuse("unexpected argument '" + arg + "'");
+            }
             continue;
         }
         if (arg == "--grayscale") {
@@ -149,10 +155,14 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             return refuse("unknown option '" + arg + "'");
         }
     }
-    if (options.grayscale && options.command == Command::Info) {
+    if (options.grayscale &&
+        (options.command == Command::Info || options.command == Command::Firmware)) {
         return refuse("--grayscale belongs to stream and snapshot");
     }
     if (options.address.empty()) return refuse("no camera address given");
+    if (options.command == Command::Firmware && options.firmwareFile.empty()) {
+        return refuse("firmware needs the FILE to send");
+    }
     if (options.command == Command::Snapshot && options.outDir.empty()) {
         return refuse("snapshot needs --out DIR");
     }
@@ -164,7 +174,7 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
 std::string usageText() {
     return "Usage: vantory-cli COMMAND ADDRESS [OPTION]...\n"
            "Talks to one time-of-flight depth camera without a window: prints its\n"
-           "information, streams and measures, or saves a frame.\n"
+           "information, streams and measures, saves a frame or updates its firmware.\n"
            "\n"
            "ADDRESS is the camera's IPv4 address (network) or its serial port, for example\n"
            "/dev/ttyACM0 (USB).\n"
@@ -175,6 +185,9 @@ std::string usageText() {
            "                        of statistics per second and a summary line\n"
            "  snapshot ADDRESS      save one point-cloud frame as a binary PCD and its\n"
            "                        distances as CSV into the folder given with --out\n"
+           "  firmware ADDRESS FILE send the firmware image FILE to the camera and wait until\n"
+           "                        the camera reports that it has programmed it; progress\n"
+           "                        goes to standard error\n"
            "\n"
            "Options:\n"
            "  --byte-order ORDER    the camera's byte order: little (default, current\n"
@@ -184,15 +197,16 @@ std::string usageText() {
            "                        or cloudamp\n"
            "  --fps N               stream: set the camera's frame rate (1..50)\n"
            "  --seconds S           stream: how long to stream\n"
-           "  --image-port P        stream, snapshot: the UDP port frames are sent to\n"
-           "                        (default 7687, at most 9999)\n"
+           "  --image-port P        stream, snapshot, firmware: the UDP port frames are sent\n"
+           "                        to (default 7687, at most 9999)\n"
            "  --grayscale           stream, snapshot: add the grayscale plane to every frame\n"
            "  --out DIR             snapshot: the output folder\n"
            "  -h, --help            show this text and exit\n"
            "  --version             show the version and exit\n"
            "\n"
            "Exit codes: 0 done, 2 bad command line, 3 no connection, 4 camera command refused,\n"
-           "5 no frame received, 6 output could not be written.\n";
+           "5 no frame received, 6 output could not be written, 7 firmware file unusable,\n"
+           "8 the camera reported a failed update or never reported, 9 interrupted.\n";
 }
 
 }  // namespace vantory_cli
