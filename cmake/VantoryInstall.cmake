@@ -53,6 +53,8 @@ endfunction()
 # vantory_install_program(target "what the program is, for the man page's NAME line")
 function(vantory_install_program target description)
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+  # tests/packaging checks --help and --version of every program listed here.
+  set_property(GLOBAL APPEND PROPERTY VANTORY_INSTALLED_PROGRAMS ${target})
   _vantory_strip_more(${target} ${CMAKE_INSTALL_BINDIR})
   if(NOT VANTORY_MAN_PAGES)
     return()
@@ -80,4 +82,12 @@ endfunction()
 # vantory_install_data(file ...): read-only data the programs ship with.
 function(vantory_install_data)
   install(FILES ${ARGN} DESTINATION ${VANTORY_DATA_INSTALL_DIR} COMPONENT programs)
+endfunction()
+
+# vantory_install_python_module(target): a compiled Python module, where Debian's python3
+# looks for modules of packaged software. It finds the filter libraries the way every
+# program does (relative to /usr/bin, the folder of python3).
+function(vantory_install_python_module target)
+  install(TARGETS ${target} LIBRARY DESTINATION lib/python3/dist-packages COMPONENT programs)
+  _vantory_strip_more(${target} lib/python3/dist-packages)
 endfunction()
