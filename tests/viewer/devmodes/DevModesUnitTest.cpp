@@ -1,0 +1,212 @@
+// The word watcher, the raw-command parser and the mode handler, without a camera.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <string>
+#include <vector>
+
+#include "DebugCommands.h"
+#include "DeveloperModes.h"
+#include "KeyHandler.h"
+#include "RawCommand.h"
+
+namespace vantory::devmodes {
+namespace {
+
+// A key code as a letter key reports it; '~' stands for the word timer running out.
+constexpr char kTimeout = '~';
+// A function key whose low byte is 'H' (Qt::Key_F25).
+constexpr int kKeyF25 = 0x01000048;
+
+std::vector<int> typeKeys(KeyHandler& keys, const std::string& typed) {
+    std::vector<int> finished;
+    QObject::connect(&keys, &KeyHandler::developerModeEnabled,
+                     [&finished](int index) { finished.push_back(index); });
+    for (char c : typed) {
+        if (c == kTimeout) {
+            keys.onTimeout();
+        } else {
+            keys.handleKey(c);
+        }
+    }
+    return finished;
+}
+
+TEST(KeyHandler, WordsFinishAfterMismatchesTimeoutsAndEachOther) {
+    struct Row {
+        const char* typed;
+        std::vector<int> finished;
+    } rows[] = {
+        {"HLWQZ", {kDebugMode}},
+        {"BTKSY", {kFactoryTestMode}},
+        {"JNPRV", {kFirmwareMode}},
+        {"GDMXC", {kReservedMode}},
+        {"FZQRW", {kPixelReportMode}},
+        {"HLWQ", {}},
+        // A wrong letter starts over and is itself lost.
+        {"HLXHLWQZ", {kDebugMode}},
+        {"HHLWQZ", {}},
+        // Three letters, the timer runs out, the whole word again.
+        {"HLW~HLWQZ", {kDebugMode}},
+        {"HLW~QZ", {}},
+        // A timed-out start of another word leaves no word out of the next attempt.
+        {"B~HLWQZ", {kDebugMode}},
+        // A finished word is followed by the next one at once.
+        {"HLWQZHLWQZ", {kDebugMode, kDebugMode}},
+        {"FZQRWBTKSY", {kPixelReportMode, kFactoryTestMode}},
+    };
+    for (const Row& row : rows) {
+        KeyHandler keys;
+        EXPECT_EQ(typeKeys(keys, row.typed), row.finished) << row.typed;
+        // The timer runs exactly while a word is half typed.
+        EXPECT_EQ(keys.timer().isActive(), keys.position() > 0) << row.typed;
+    }
+}
+
+TEST(KeyHandler, TimerRunsFromTheFirstLetterAndNonLetterKeysStartOver) {
+    KeyHandler keys;
+    keys.handleKey('H');
+    EXPECT_TRUE(keys.timer().isActive());
+    EXPECT_EQ(keys.timer().interval(), kWordTimeoutMs);
+    keys.handleKey('L');
+    EXPECT_EQ(keys.position(), 2);
+    keys.handleKey(kKeyF25);
+    EXPECT_EQ(keys.position(), 0);
+    EXPECT_FALSE(keys.timer().isActive());
+    EXPECT_TRUE(typeKeys(keys, "\x48LWQZ").size() == 1);  // 'H' itself still works
+    EXPECT_EQ(keys.completedIndex(), kDebugMode);
+}
+
+TEST(RawCommand, GroupsBecomeBytesOrNothingIsSent) {
+    struct Row {
+        const char* text;
+        bool decimal;
+        std::vector<std::uint8_t> bytes;
+        const char* rejected;  // nullptr: nothing rejected
+    } rows[] = {
+        {"0x01 0x02", false, {1, 2}, nullptr},
+        {"1 2", false, {1, 2}, nullptr},  // two groups, never 0x12
+        {"ca  fe\t01", false, {0xCA, 0xFE, 1}, nullptr},
+        {"0x01 0x123", false, {}, "123"},
+        {"01 zz", false, {}, "zz"},
+        {"0X01 02", false, {}, "0X01"},  // only the lower-case prefix is removed
+        {"0x1", false, {}, nullptr},     // one character left
+        {"1", true, {}, nullptr},
+        {"1, 300", true, {}, "300"},
+        {"202,50 ,  1", true, {202, 50, 1}, nullptr},
+        {"1 -2", true, {}, "-2"},
+        {"1 2a", true, {}, "2a"},
+        {"0x10 20", true, {10, 20}, nullptr},
+        {" ,, ", true, {}, nullptr},
+    };
+    for (const Row& row : rows) {
+        const RawCommand command = parseRawCommand(QString::fromLatin1(row.text), row.decimal);
+        EXPECT_EQ(command.bytes, row.bytes) << row.text;
+        if (row.rejected) {
+            EXPECT_EQ(command.rejectedPart, QString::fromLatin1(row.rejected)) << row.text;
+        } else {
+            EXPECT_TRUE(command.rejectedPart.isNull()) << row.text;
+        }
+    }
+}
+
+TEST(RawCommand, DcsCommandsNameOnlyTheFourModes) {
+    EXPECT_EQ(dcsModeOf(QStringLiteral("DCS0")), 0);
+    EXPECT_EQ(dcsModeOf(QStringLiteral("DCS3")), 3);
+    for (const char* other : {"DCS4", "DCS", "DCS10", "XDCS1", "DCS-"}) {
+        EXPECT_EQ(dcsModeOf(QString::fromLatin1(other)), -1) << other;
+    }
+}
+
+// What the mode handler asked the windows to do.
+struct Shown {
+    int developerControls = 0, factoryControls = 0, filterControls = 0, firmwareGroup = 0,
+        adjusted = 0;
+    QStringList titles, boxes;
+};
+
+ModeEffects recordInto(Shown& shown) {
+    ModeEffects e;
+    e.showDeveloperControls = [&shown] { ++shown.developerControls; };
+    e.showFactoryTestControls = [&shown] { ++shown.factoryControls; };
+    e.showFilterDeveloperControls = [&shown] { ++shown.filterControls; };
+    e.showFirmwareGroup = [&shown] { ++shown.firmwareGroup; };
+    e.setWindowTitle = [&shown](const QString& title) { shown.titles << title; };
+    e.inform = [&shown](const QString& title, const QString& text) {
+        shown.boxes << title + QLatin1Char('|') + text;
+    };
+    e.adjustWindowSizes = [&shown] { ++shown.adjusted; };
+    return e;
+}
+
+TEST(DeveloperModes, EachModeShowsItsPartOnceAndSetsItsBit) {
+    const QString base = QStringLiteral("Vantory GUI V2.11.6 3");
+    std::uint8_t modes = 0;
+    Shown shown;
+    DeveloperModes handler(modes, base, true, recordInto(shown));
+
+    handler.enter(kDebugMode, EntryPoint::Keyboard);
+    handler.enter(kDebugMode, EntryPoint::Keyboard);
+    handler.enter(kDebugMode, EntryPoint::CommandBox);
+    EXPECT_EQ(modes, kModeDebugBit);
+    EXPECT_EQ(shown.developerControls, 1);
+    EXPECT_EQ(shown.titles, QStringList{base + QStringLiteral("(DEBUG)")});
+    EXPECT_EQ(shown.boxes, QStringList{QStringLiteral("Note|into debug mode")});
+
+    handler.enter(kFactoryTestMode, EntryPoint::Keyboard);
+    handler.enter(kFactoryTestMode, EntryPoint::Keyboard);
+    EXPECT_EQ(modes, kModeDebugBit | kModeFactoryTestBit);
+    EXPECT_EQ(shown.titles.last(), base + QStringLiteral("(FCT)"));
+    EXPECT_EQ(shown.developerControls, 2);
+    EXPECT_EQ(shown.factoryControls, 1);
+    EXPECT_EQ(shown.filterControls, 1);
+
+    handler.enter(kReservedMode, EntryPoint::Keyboard);
+    EXPECT_FALSE(handler.pixelReportOn());
+    handler.enter(kPixelReportMode, EntryPoint::Keyboard);
+    EXPECT_TRUE(handler.pixelReportOn());
+    EXPECT_EQ(modes, kModeDebugBit | kModeFactoryTestBit);
+    EXPECT_EQ(shown.boxes.size(), 1);
+    EXPECT_EQ(shown.adjusted, 7);  // after every word, even one with no effect
+}
+
+TEST(DeveloperModes, BoxTitlesFollowWhereTheWordCameFromAndTheLanguage) {
+    std::uint8_t modes = 0;
+    Shown shown;
+    DeveloperModes chinese(modes, QString(), false, recordInto(shown));
+    chinese.enter(kDebugMode, EntryPoint::CommandBox);
+    chinese.enter(kFirmwareMode, EntryPoint::CommandBox);
+    chinese.enter(kFirmwareMode, EntryPoint::Keyboard);
+    EXPECT_EQ(shown.boxes, (QStringList{QStringLiteral("提示|into debug mode"),
+                                        QStringLiteral("提示|into fw update mode")}));
+    EXPECT_EQ(shown.firmwareGroup, 1);
+    EXPECT_EQ(modes, kModeDebugBit | kModeFirmwareBit);
+
+    std::uint8_t englishModes = 0;
+    Shown englishShown;
+    DeveloperModes english(englishModes, QString(), true, recordInto(englishShown));
+    english.enter(kFirmwareMode, EntryPoint::Keyboard);
+    EXPECT_EQ(englishShown.boxes, QStringList{QStringLiteral("Info|into fw update mode")});
+    EXPECT_EQ(englishShown.developerControls, 0);
+}
+
+TEST(DeveloperModes, DebugSwitchOfTheCommandLineLeavesTheWordNothingToDo) {
+    std::uint8_t modes = kModeDebugBit;
+    Shown shown;
+    DeveloperModes handler(modes, QString(), true, recordInto(shown));
+    handler.enter(kDebugMode, EntryPoint::Keyboard);
+    EXPECT_EQ(shown.developerControls, 0);
+    EXPECT_TRUE(shown.titles.isEmpty());
+    EXPECT_TRUE(shown.boxes.isEmpty());
+    EXPECT_TRUE(handler.anyOn());
+}
+
+}  // namespace
+}  // namespace vantory::devmodes
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
