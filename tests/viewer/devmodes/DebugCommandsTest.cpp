@@ -114,7 +114,7 @@ TEST_F(DebugCommandsTest, NamedCommandsInAnyCaseAndNoRawCommandOutsideTheModes) 
     modeBits_ = 0;
     ASSERT_NO_FATAL_FAILURE(startCamera());
     for (const char* text :
-         {"dcs2", "DCS0", " Dcs3 ", "tempdiston", "TEMPDISTOFF", "dcs4", "0x01 0x02"}) {
+         {"dcs2", "DCS0", " Dcs3 ", "tempdiston", "TEMPDISTOFF", "dcs4", "DCS10"}) {
         modes_->commands().run(QString::fromLatin1(text), false);
     }
     EXPECT_EQ(shown_.dcsModes, (std::vector<int>{2, 0, 3}));
