@@ -39,7 +39,12 @@ void MainWindow::createDevModes() {
     commandEffects.setDcsMode = [this](int mode) { setRawDcsMode(mode); };
     commandEffects.setTempDistLog = [this](bool on) { framePath_->setTempDistLog(on); };
     commandEffects.raiseCalibrationWindow = [this] { raiseCalibrationWindow(); };
-    commandEffects.log = [this](const QString& line) { appendLog(line); };
+    // The log panel is where a raw command's answer appears; without the console or the
+    // factory-test mode nothing else opens it.
+    commandEffects.log = [this](const QString& line) {
+        appendLog(line);
+        if (calibrationWindow_->isHidden()) calibrationWindow_->show();
+    };
     commandEffects.inform = modeEffects.inform;
     commandEffects.timedMessage = [this](const QString& title, const QString& text) {
         ctx_->timedMessage(title, text);

@@ -103,6 +103,7 @@ TEST_F(DevModesGuiTest, CommandBoxSunlightButtonsAndPixelReportReachTheCamera) {
 
     ASSERT_NO_FATAL_FAILURE(runCommand("0x17 0x05"));
     EXPECT_EQ(payloadsOf(commandsFrom(from), kCmdChannel), std::vector<Bytes>{Bytes{5}});
+    EXPECT_FALSE(window().calibrationWindow()->isHidden());
     EXPECT_TRUE(logPanel().contains(QStringLiteral("cmd 23 [05] -> ok, 0 bytes:")))
         << logPanel().toStdString();
 
@@ -119,7 +120,6 @@ TEST_F(DevModesGuiTest, CommandBoxSunlightButtonsAndPixelReportReachTheCamera) {
     stop->click();
     EXPECT_EQ(payloadsOf(commandsFrom(from), kCmdParameter),
               (std::vector<Bytes>{Bytes{0x2E, 3}, Bytes{0x2E, 0}}));
-    EXPECT_FALSE(window().calibrationWindow()->isHidden());
 
     // Pixel report: the selected row and column after its word.
     from = camera().receivedCommands().size();
