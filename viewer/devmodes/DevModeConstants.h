@@ -35,11 +35,11 @@ constexpr const char* kIntoFirmwareMode = "into fw update mode";
 constexpr const char* kInvalidCommand = "invalid command";
 constexpr const char* kCalibrationButtonText = "Calibration";
 constexpr const char* kInfoTitle = "Info";
+// The calibration window's buttons say what the started message says.
 constexpr const char* kSunlightStarted = "start cali sunlight";
 constexpr const char* kSunlightStartFailed = "fail to start cali sunlight";
-constexpr const char* kSunlightStopText = "stop cali sunlight";
+constexpr const char* kSunlightStopButton = "stop cali sunlight";
 constexpr const char* kInvalidByteValue = "Invalid byte value:";
-constexpr const char* kRawNothingSent = "raw command not sent: ";
 
 // Named commands of the command box (compared upper-cased).
 constexpr const char* kCmdStartSunlight = "CALISUN";

@@ -148,8 +148,8 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     }
 
     // 16. Sunlight calibration buttons.
-    calibrationUi_->pushButtonWriteCalidata->setText(QStringLiteral("start cali sunlight"));
-    calibrationUi_->pushButtonReadCalidata->setText(QStringLiteral("stop cali sunlight"));
+    calibrationUi_->pushButtonWriteCalidata->setText(QLatin1String(devmodes::kSunlightStarted));
+    calibrationUi_->pushButtonReadCalidata->setText(QLatin1String(devmodes::kSunlightStopButton));
 }
 
 MainWindow::~MainWindow() {
