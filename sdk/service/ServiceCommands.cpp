@@ -103,4 +103,17 @@ ServiceCommand calibrateAllCommand() {
     return {cmd::kCalibrateAll, {}, kMediumMs};
 }
 
+ServiceCommand pixelReportCommand(uint8_t row, uint16_t column, bool bigEndian) {
+    ServiceCommand c{cmd::kSetParameter, {kParamPixelReport, kPixelReportOn, row}, kMediumMs};
+    wire::putU16(c.payload, column, bigEndian);
+    return c;
+}
+
+ServiceCommand sunlightCalibrationCommand(bool start) {
+    const uint8_t phase = start ? kSunlightCalibrationStart : kSunlightCalibrationStop;
+    return {cmd::kSetParameter, {kParamSunlightCalibration, phase}, kMediumMs};
+}
+
+const char* commandStatusName(uint32_t status) { return Movoda::cmdStatusName(status); }
+
 }  // namespace vantory::service

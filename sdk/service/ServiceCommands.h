@@ -49,4 +49,12 @@ ServiceCommand calibrationSetupCommand(bool withLens, uint16_t lensBaseDistance,
 ServiceCommand calibrateOneCommand(int frequencyIndex);
 ServiceCommand calibrateAllCommand();
 
+// Developer tools.
+// The camera reports its own measurement of the pixel at (row, column).
+ServiceCommand pixelReportCommand(uint8_t row, uint16_t column, bool bigEndian);
+ServiceCommand sunlightCalibrationCommand(bool start);
+
+// Name of an exchange's status ("ok", "reject", "timeout", ...).
+const char* commandStatusName(uint32_t status);
+
 }  // namespace vantory::service

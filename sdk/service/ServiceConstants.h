@@ -44,4 +44,11 @@ constexpr uint8_t kCalibrationSetupRecord = 0x01;
 // Frequencies of a single calibration: indices above the last one mean the slowest.
 constexpr uint8_t kCalibrationSlowestFrequency = 4;
 
+// Developer tools (parameter command records).
+constexpr uint8_t kParamPixelReport = 0x26;
+constexpr uint8_t kPixelReportOn = 0x01;
+constexpr uint8_t kParamSunlightCalibration = 0x2E;
+constexpr uint8_t kSunlightCalibrationStart = 0x03;
+constexpr uint8_t kSunlightCalibrationStop = 0x00;
+
 }  // namespace vantory::service

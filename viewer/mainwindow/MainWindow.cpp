@@ -17,6 +17,8 @@
 
 #include "CameraControls.h"
 #include "CloudViewController.h"
+#include "DevModeConstants.h"
+#include "DevModes.h"
 #include "ControlConstants.h"
 #include "ExitConfirmation.h"
 #include "FramePath.h"
@@ -37,9 +39,6 @@
 using namespace vantory;
 
 namespace {
-
-constexpr int kModeDebugBit = 0x01;
-constexpr int kDeveloperModeMask = 0x0F;
 
 const QStringList kModFreqItems = {"24M", "12M", "6M", "3M", "1.5M"};
 const QStringList kExposureFreqItems = {"24M", "12M", "6M", "4.8M", "3M", "1.5M", "0.75M"};
@@ -99,6 +98,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     // 8. Language, then the maintenance windows that speak it.
     applyLanguage();
     createMaintenance();
+    createDevModes();
 
     // 9. Settings into the controls.
     loadSettings();
@@ -135,9 +135,9 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
         ui_->checkBox_filtered->setChecked(true);
     }
     on_checkBox_filtered_stateChanged(Qt::Checked);
-    if (ctx_->modes & kModeDebugBit) {
+    if (ctx_->modes & devmodes::kModeDebugBit) {
         showDeveloperControls();
-        setWindowTitle(windowTitle() + QStringLiteral("(DEBUG)"));
+        setWindowTitle(windowTitle() + QLatin1String(devmodes::kDebugTitleSuffix));
     }
 
     // 15. With a console the calibration button opens the log panel only.
@@ -148,8 +148,8 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     }
 
     // 16. Sunlight calibration buttons.
-    calibrationUi_->pushButtonWriteCalidata->setText(QStringLiteral("start cali sunlight"));
-    calibrationUi_->pushButtonReadCalidata->setText(QStringLiteral("stop cali sunlight"));
+    calibrationUi_->pushButtonWriteCalidata->setText(QLatin1String(devmodes::kSunlightStarted));
+    calibrationUi_->pushButtonReadCalidata->setText(QLatin1String(devmodes::kSunlightStopButton));
 }
 
 MainWindow::~MainWindow() {
@@ -312,7 +312,7 @@ void MainWindow::applyCaptions() {
     }
 }
 
-bool MainWindow::anyDeveloperMode() const { return (ctx_->modes & kDeveloperModeMask) != 0; }
+bool MainWindow::anyDeveloperMode() const { return (ctx_->modes & devmodes::kDeveloperModeMask) != 0; }
 
 // ---- Interface and address -------------------------------------------------------
 

@@ -46,6 +46,9 @@ struct ConfigReadBack;
 namespace maintenance {
 class MaintenanceWindows;
 }
+namespace devmodes {
+class DevModes;
+}
 struct GuiContext;
 class TextSet;
 class FramePath;
@@ -69,6 +72,8 @@ public:
     QWidget* pixelInfoWindow() const { return pixelInfoWindow_.get(); }
     QWidget* sceneWindow() const { return sceneWindow_.get(); }
     vantory::maintenance::MaintenanceWindows& maintenance() const { return *maintenance_; }
+    // The mode words, the command box and the pixel report.
+    vantory::devmodes::DevModes& devModes() const { return *devModes_; }
     // The frame path: seams for the recorder, the point-cloud view and image export.
     vantory::FramePath* framePath() const { return framePath_.get(); }
     // The point-cloud window and its display settings.
@@ -176,6 +181,15 @@ private:
     void onImageSelected(LabelImage* view, int x, int y);
     void onPixelSelectionCleared();
 
+    // Developer modes and debug commands (MainWindowDevModes.cpp).
+    void createDevModes();
+    void showFactoryTestControls();
+    void adjustAuxiliaryWindows();
+    void setRawDcsMode(int mode);
+    void raiseCalibrationWindow();
+    // The filter window's developer-only controls.
+    void showFilterDeveloperControls();
+
     // Device settings, firmware update and calibration (MainWindowPending.cpp).
     void createMaintenance();
     void setExposureMaximum(int maxIntegrationUs);
@@ -258,6 +272,7 @@ private:
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
     std::unique_ptr<vantory::controls::CameraControls> controls_;
     std::unique_ptr<vantory::maintenance::MaintenanceWindows> maintenance_;
+    std::unique_ptr<vantory::devmodes::DevModes> devModes_;
     QTimer* frameWatchdog_ = nullptr;
     QElapsedTimer lastFrameShown_;
     bool autoStartPending_ = false;  // "start" on the command line: press Start once connected

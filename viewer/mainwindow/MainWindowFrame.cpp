@@ -13,6 +13,7 @@
 #include "GuiContext.h"
 #include "LabelImage.h"
 #include "MainWindow.h"
+#include "DevModes.h"
 #include "PixelInfoText.h"
 #include "PixelInfoWindow.h"
 #include "PixelValues.h"
@@ -160,6 +161,7 @@ void MainWindow::onImageSelected(LabelImage* view, int x, int y) {
     pixelInfo_->apply(pixelinfo::reset());
     const bool renderReflectivity =
         filterUi_->comboBox_pcloudRendertype->currentIndex() == kRenderTypeReflectivity;
+    int row = y, column = x;
     {
         std::lock_guard<std::mutex> lock(ctx_->frameMutex);
         ctx_->selectedX = x;
@@ -179,8 +181,11 @@ void MainWindow::onImageSelected(LabelImage* view, int x, int y) {
             ctx_->pixelGrayscale = values.grayscale;
             if (renderReflectivity) ctx_->pixelReflectivity = values.reflectivity;
         }
+        row = ctx_->selectedY;
+        column = ctx_->selectedX;
     }
     framePath_->requestDisplay();
+    devModes_->pixelSelected(row, column);
 }
 
 void MainWindow::onPixelSelectionCleared() {

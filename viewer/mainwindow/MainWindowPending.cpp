@@ -2,6 +2,7 @@
 // records, playback, export, developer modes, filters, maintenance and the full
 // settings store. Each does nothing until that work fills it in; none pretends
 // to have done anything.
+#include "DevModeConstants.h"
 #include "GuiContext.h"
 #include "MainWindow.h"
 #include "MaintenanceWindows.h"
@@ -28,7 +29,7 @@ void MainWindow::on_pushBtn_calibration_clicked() {
 void MainWindow::on_pushBtn_configdev_clicked() {
     ctx_->raise(kUpdateDeviceRefresh);
     ctx_->raise(kUpdateReloadDevConfig);
-    maintenance_->deviceSettings().open((ctx_->modes & kModeFactoryTestBit) != 0);
+    maintenance_->deviceSettings().open((ctx_->modes & devmodes::kModeFactoryTestBit) != 0);
 }
 
 // ---- Scenes: filled by the scenes work ---------------------------------------------
@@ -47,10 +48,6 @@ void MainWindow::applyFilterSettings() {}
 void MainWindow::enableFilterLibraryControls() {}
 void MainWindow::sendRenderType() {}
 void MainWindow::showReflectivityCoef() {}
-
-// ---- Developer modes: filled by the developer-modes work ---------------------------
-
-void MainWindow::handleKeyPress(QKeyEvent*) {}
 
 // ---- Maintenance: device settings, firmware update, calibration ---------------------
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ControlWidgets.h"
+#include "DevModeConstants.h"
 #include "GuiContext.h"
 #include "MainWindow.h"
 #include "ViewerConstants.h"
@@ -18,7 +19,6 @@ using namespace vantory;
 
 namespace {
 
-constexpr int kModeDebugBit = 0x01;
 constexpr int kMedianLarge = 5, kMedianSmall = 3;
 constexpr int kDustThresholdMaximum = 9000;
 
@@ -37,7 +37,7 @@ void MainWindow::loadSettings() {
     const ViewerSettings v = settings_.load();
     loadedSettings_ = v;
     commonTables_ = settings_.commonTables();
-    if (options_.debug) ctx_->modes |= kModeDebugBit;
+    if (options_.debug) ctx_->modes |= devmodes::kModeDebugBit;
 
     // The controls take their values without sending them: nothing is connected yet,
     // and the handlers that shape the window run once afterwards.

@@ -47,39 +47,6 @@ std::vector<uint8_t> parameterIds(const std::vector<camsim::ReceivedCommand>& co
     return ids;
 }
 
-// Closes every message box that shows up (modal ones run their own event loop, so this
-// works from a timer) and keeps what they said.
-class BoxWatcher {
-public:
-    explicit BoxWatcher(QString button = QStringLiteral("OK")) : button_(std::move(button)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this]() { poll(); });
-        timer_.start(30);
-    }
-    const QStringList& texts() const { return texts_; }
-
-private:
-    void poll() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box || !box->isVisible() || seen_.count(box)) continue;
-            seen_.insert(box);
-            texts_ << box->text();
-            QAbstractButton* chosen = box->escapeButton();
-            for (QAbstractButton* b : box->buttons()) {
-                if (b->text().remove(QLatin1Char('&')) == button_) chosen = b;
-            }
-            if (chosen)
-                chosen->click();
-            else
-                box->close();
-        }
-    }
-    QString button_;
-    QTimer timer_;
-    QStringList texts_;
-    std::set<QMessageBox*> seen_;
-};
-
 TEST_F(ViewerE2eTest, HdrModeAndImageTypeDecideTheExposureBoxesAndTheCameraMode) {
     ASSERT_NO_FATAL_FAILURE(startViewer(0));
     ui().cmbBox_hdrmode->addItem(QStringLiteral("Spatial"));  // as factory-test mode adds it

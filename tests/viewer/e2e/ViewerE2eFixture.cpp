@@ -47,6 +47,29 @@ void answerNextBox(const QString& text) {
     });
 }
 
+BoxWatcher::BoxWatcher(QString button) : button_(std::move(button)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this]() { poll(); });
+    timer_.start(30);
+}
+
+void BoxWatcher::poll() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (!box || !box->isVisible() || seen_.count(box)) continue;
+        seen_.insert(box);
+        texts_ << box->text();
+        titles_ << box->windowTitle();
+        QAbstractButton* chosen = box->escapeButton();
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text().remove(QLatin1Char('&')) == button_) chosen = b;
+        }
+        if (chosen)
+            chosen->click();
+        else
+            box->close();
+    }
+}
+
 std::vector<std::vector<uint8_t>> payloadsOf(const std::vector<camsim::ReceivedCommand>& commands, uint8_t id) {
     std::vector<std::vector<uint8_t>> payloads;
     for (const camsim::ReceivedCommand& command : commands) {

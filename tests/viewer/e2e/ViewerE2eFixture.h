@@ -5,17 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "CameraSim.h"
 #include "MainWindow.h"
+
+class QMessageBox;
 
 namespace Ui {
 class MainWindow;
@@ -23,10 +28,15 @@ class MainWindow;
 
 namespace e2e {
 
-// This binary's own loopback address and image port.
-constexpr const char* kCameraAddress = "127.0.0.60";
+// This binary's own loopback address and image port; another binary built from this
+// fixture names its own.
+#ifndef VIEWER_E2E_CAMERA_ADDRESS
+#define VIEWER_E2E_CAMERA_ADDRESS "127.0.0.60"
+#define VIEWER_E2E_IMAGE_PORT 9660
+#endif
+constexpr const char* kCameraAddress = VIEWER_E2E_CAMERA_ADDRESS;
 constexpr const char* kStreamAddress = "127.0.0.1";
-constexpr uint16_t kImagePort = 9660;
+constexpr uint16_t kImagePort = VIEWER_E2E_IMAGE_PORT;
 
 // Command the window sends last on a first connection (the IMU extrinsic read).
 constexpr uint8_t kCmdImuExtrinsicRead = 29;
@@ -56,6 +66,23 @@ void answerNextBox(const QString& text);
 
 // Payloads of the received commands with this id, oldest first.
 std::vector<std::vector<uint8_t>> payloadsOf(const std::vector<camsim::ReceivedCommand>& commands, uint8_t id);
+
+// Closes every message box that shows up (modal ones run their own event loop, so this
+// works from a timer) and keeps what they said.
+class BoxWatcher {
+public:
+    explicit BoxWatcher(QString button = QStringLiteral("OK"));
+    const QStringList& texts() const { return texts_; }
+    const QStringList& titles() const { return titles_; }
+
+private:
+    void poll();
+    QString button_;
+    QTimer timer_;
+    QStringList texts_;
+    QStringList titles_;
+    std::set<QMessageBox*> seen_;
+};
 
 class ViewerE2eTest : public ::testing::Test {
 protected:

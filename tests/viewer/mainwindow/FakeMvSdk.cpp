@@ -93,6 +93,7 @@ std::string MvSdk::getStateString() {
 }
 bool MvSdk::getEndianFlag() { return false; }
 bool MvSdk::setEndianFlag(bool) { return true; }
+uint32_t MvSdk::getLastCmdStatus() { return state().customCmdOk ? CMD_OK : CMD_REJECT; }
 uint32_t MvSdk::getFrameRate() { return 0; }
 uint32_t MvSdk::getReportRate() {
     std::lock_guard<std::mutex> lock(state().mutex);
