@@ -146,6 +146,12 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             if (!order || seenOrder) return refuse("--byte-order takes little, big or auto");
             options.byteOrder = *order;
             seenOrder = true;
+        } else if (arg == "--config") {
+            if (options.command != Command::Stream && options.command != Command::Snapshot) {
+                return refuse("--config belongs to stream and snapshot");
+            }
+            if (value.empty() || !options.configFile.empty()) return refuse("--config needs one FILE");
+            options.configFile = value;
         } else if (arg == "--out") {
             if (options.command != Command::Snapshot) return refuse("--out belongs to snapshot");
             if (value.empty() || seenOut) return refuse("--out needs a directory");
@@ -176,9 +182,9 @@ std::string usageText() {
            "  vantory-cli info ADDRESS [--byte-order little|big|auto]\n"
            "  vantory-cli stream ADDRESS [--type distance|amplitude|grayscale|cloud|cloudamp]\n"
            "                     [--fps N] [--seconds S] [--image-port P] [--grayscale]\n"
-           "                     [--byte-order little|big|auto]\n"
+           "                     [--byte-order little|big|auto] [--config FILE.mvcfg]\n"
            "  vantory-cli snapshot ADDRESS --out DIR [--image-port P] [--grayscale]\n"
-           "                     [--byte-order little|big|auto]\n"
+           "                     [--byte-order little|big|auto] [--config FILE.mvcfg]\n"
            "  vantory-cli firmware ADDRESS FILE [--image-port P]\n"
            "  vantory-cli --help\n"
            "\n"
@@ -191,7 +197,10 @@ std::string usageText() {
            "          and a summary line; --fps sets the camera's frame rate (1..50);\n"
            "          --image-port the UDP port frames are sent to (default 7687, at most\n"
            "          9999);\n"
-           "          --grayscale adds the grayscale plane to every frame.\n"
+           "          --grayscale adds the grayscale plane to every frame;\n"
+           "          --config applies a configuration exported by the viewer first: HDR\n"
+           "          mode, integration times, minimum amplitude, frame rate (unless --fps\n"
+           "          is given), mirrors, corner cut and the depth filters.\n"
            "snapshot  saves one point-cloud frame as a binary PCD and its distances as CSV\n"
            "          into DIR.\n"
            "firmware  sends the firmware image FILE to the camera and waits until the camera\n"

@@ -20,6 +20,8 @@
 #include "ControlConstants.h"
 #include "ExitConfirmation.h"
 #include "FramePath.h"
+#include "CloudFilterLibrary.h"
+#include "FilterWindow.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
 #include "MaintenanceWindows.h"
@@ -99,6 +101,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     // 8. Language, then the maintenance windows that speak it.
     applyLanguage();
     createMaintenance();
+    createFilterWindow();
 
     // 9. Settings into the controls.
     loadSettings();
@@ -126,6 +129,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     runRenderTypeHandler();
     ctx_->sdk->setCloudCoordType(static_cast<uint8_t>(std::max(0, filterUi_->comboBox_cloudcoordtype->currentIndex())));
     createCloudView();
+    connectCloudFilter();
     createRecords();
 
     // 14. Second distance plane and debug mode. The box may already be checked, which
