@@ -74,6 +74,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     pixelInfo_ = std::make_unique<PixelInfoWindow>(pixelInfoWindow_.get());
     controls_ = std::make_unique<controls::CameraControls>(*ctx_->sdk);
     registerSdkCallbacks();
+    createFilterWindow();  // loads the point-cloud filter library
 
     // 4. Relay and widget connections.
     connect(ctx_->sdkSignal.get(), &SdkSignal::updateUiThread, this, &MainWindow::dispatchUpdate);
@@ -101,7 +102,6 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     // 8. Language, then the maintenance windows that speak it.
     applyLanguage();
     createMaintenance();
-    createFilterWindow();
 
     // 9. Settings into the controls.
     loadSettings();

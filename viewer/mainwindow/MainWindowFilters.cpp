@@ -63,8 +63,6 @@ void MainWindow::createFilterWindow() {
     filters_ = std::make_unique<filters::FilterWindow>(*filterUi_, *ctx_->sdk, *filterSink_,
                                                        cloudFilterLibrary_.get(), std::move(hooks));
     filters_->showDeveloperControls(anyDeveloperMode());
-    connect(filterUi_->comboBox_pcloudRendertype, qOverload<int>(&QComboBox::currentIndexChanged),
-            this, [this](int) { runRenderTypeHandler(); });
     connect(filterUi_->pushButton_importsncfg, &QPushButton::clicked, this,
             [this] { importConfigForSn(); });
     connect(filterUi_->pushButton_scenes, &QPushButton::clicked, this, [this] {
