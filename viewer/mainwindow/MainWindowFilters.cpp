@@ -47,6 +47,29 @@ QString exportFolder() {
     return QString::fromStdString(Movoda::records::exportDirectory());
 }
 
+// The camera panel's values that configuration files and scenes both carry.
+struct PanelValues {
+    int imgType, hdr;
+    const std::array<int, 5>& intTimes;
+    int intGs, minLsb, maxFps;
+    const std::array<int, 5>& freqIndices;
+};
+
+// Each control takes its value with its handler running, so the camera gets it as if
+// the user had set it.
+void setPanel(Ui::MainWindow& ui, const PanelValues& v) {
+    if (v.imgType >= 0 && v.imgType < ui.cmbBox_imagetype->count())
+        ui.cmbBox_imagetype->setCurrentIndex(v.imgType);
+    if (v.hdr >= 0 && v.hdr < ui.cmbBox_hdrmode->count()) ui.cmbBox_hdrmode->setCurrentIndex(v.hdr);
+    const auto boxes = intTimeBoxes(ui);
+    for (std::size_t i = 0; i < boxes.size(); ++i) boxes[i]->setValue(v.intTimes[i]);
+    ui.spinBox_intgs->setValue(v.intGs);
+    ui.spinBox_minamp->setValue(v.minLsb);
+    ui.spinBox_maxFps->setValue(v.maxFps);
+    const auto freqs = freqBoxes(ui);
+    for (std::size_t i = 0; i < freqs.size(); ++i) freqs[i]->setCurrentIndex(v.freqIndices[i]);
+}
+
 }  // namespace
 
 void MainWindow::createFilterWindow() {
@@ -173,23 +196,12 @@ bool MainWindow::importConfig(const QString& chosenPath) {
     return true;
 }
 
-// Each control takes its value with its handler running, so the camera and the SDK get
-// it as if the user had set it.
+// The SDK filters are sent again once every control holds its value.
 void MainWindow::applyConfig(const CameraConfig& c) {
-    if (c.imgType >= 0 && c.imgType < ui_->cmbBox_imagetype->count())
-        ui_->cmbBox_imagetype->setCurrentIndex(c.imgType);
-    if (c.hdr >= 0 && c.hdr < ui_->cmbBox_hdrmode->count())
-        ui_->cmbBox_hdrmode->setCurrentIndex(c.hdr);
-    const auto boxes = intTimeBoxes(*ui_);
-    for (std::size_t i = 0; i < boxes.size(); ++i) boxes[i]->setValue(c.intTimes[i]);
-    ui_->spinBox_intgs->setValue(c.intGs);
-    ui_->spinBox_minamp->setValue(c.minLsb);
+    setPanel(*ui_, {c.imgType, c.hdr, c.intTimes, c.intGs, c.minLsb, c.maxFps, c.freqIndices});
     ui_->checkBox_hmirror->setChecked(c.hMirror);
     ui_->checkBox_vmirror->setChecked(c.vMirror);
-    ui_->spinBox_maxFps->setValue(c.maxFps);
     filterUi_->spinBox_cutcorner->setValue(c.cutCorner);
-    const auto freqs = freqBoxes(*ui_);
-    for (std::size_t i = 0; i < freqs.size(); ++i) freqs[i]->setCurrentIndex(c.freqIndices[i]);
     if (c.hBinning || c.vBinning) {
         {
             const SignalsBlocked blocked({ui_->checkBox_binningh, ui_->checkBox_binningv});
@@ -243,17 +255,7 @@ void MainWindow::setRecommendedParams(const std::string& model, int scene, const
         return;
     }
     const SceneSettings s = settings::readSceneSettings(sceneFile, model, scene);
-    if (s.imgType >= 0 && s.imgType < ui_->cmbBox_imagetype->count())
-        ui_->cmbBox_imagetype->setCurrentIndex(s.imgType);
-    if (s.hdr >= 0 && s.hdr < ui_->cmbBox_hdrmode->count())
-        ui_->cmbBox_hdrmode->setCurrentIndex(s.hdr);
-    const auto boxes = intTimeBoxes(*ui_);
-    for (std::size_t i = 0; i < boxes.size(); ++i) boxes[i]->setValue(s.intTimes[i]);
-    ui_->spinBox_intgs->setValue(s.intGs);
-    ui_->spinBox_minamp->setValue(s.minLsb);
-    ui_->spinBox_maxFps->setValue(s.maxFps);
-    const auto freqs = freqBoxes(*ui_);
-    for (std::size_t i = 0; i < freqs.size(); ++i) freqs[i]->setCurrentIndex(s.freqIndices[i]);
+    setPanel(*ui_, {s.imgType, s.hdr, s.intTimes, s.intGs, s.minLsb, s.maxFps, s.freqIndices});
     ui_->checkBox_binningh->setChecked(s.binX);
     ui_->checkBox_binningv->setChecked(s.binY);
     std::cout << settings::sceneSettingsReport(s) << std::flush;
