@@ -1,10 +1,14 @@
-// The stored first-run filter settings, sent the way the filter window sends them, keep
-// the simulated room: the SDK streams it from 127.0.0.180 (image port 8780) with its
-// filter library beside this program, and nearly every measured pixel must survive.
+// The stored first-run filter settings and the shipped scenes, sent the way the filter
+// window sends them, keep the simulated room: the SDK streams it from 127.0.0.180 (image
+// port 8780) with its filter library beside this program, and nearly every measured
+// pixel must survive.
 #include <vector>
+
+#include <QSettings>
 
 #include "E2eSupport.h"
 #include "FilterSender.h"
+#include "SceneFile.h"
 
 namespace {
 
@@ -49,12 +53,26 @@ TEST(FirstRunFiltersE2e, DefaultFiltersKeepTheRoomScene) {
     const double raw = shareAfter(rig.frames, 3);
     ASSERT_GT(raw, 0.5) << "the room shows too few measured pixels to judge";
 
+    const QSettings scenes(QStringLiteral(VANTORY_SCENE_FILE), QSettings::IniFormat);
+    const auto scene = [&](int number) {
+        const vantory::SceneFilters f =
+            vantory::settings::readSceneFilters(scenes, "K150PLUS", number);
+        return vantory::filters::controlsFromValues(f.filters, f.pclFilterOn);
+    };
+    const std::pair<const char*, vantory::filters::FilterControls> settings[] = {
+        {"first-run", vantory::filters::FilterControls{}},
+        {"Still", scene(vantory::kSceneStill)},
+        {"Dynamic", scene(vantory::kSceneDynamic)},
+    };
     vantory::filters::MvSdkFilterSink sink(*rig.sdk);
-    vantory::filters::applySdkFilters(sink, vantory::filters::FilterControls{});
-    // Temporal filters need a few frames; those already past the filters are skipped.
-    const double filtered = shareAfter(rig.frames, rig.frames.count() + 12);
-    std::printf("measured pixels: unfiltered %.3f, first-run filters %.3f\n", raw, filtered);
-    EXPECT_GE(filtered, raw * 0.95);
+    for (const auto& [name, controls] : settings) {
+        SCOPED_TRACE(name);
+        vantory::filters::applySdkFilters(sink, controls);
+        // Temporal filters need a few frames; those already past the filters are skipped.
+        const double filtered = shareAfter(rig.frames, rig.frames.count() + 12);
+        std::printf("measured pixels: unfiltered %.3f, %s %.3f\n", raw, name, filtered);
+        EXPECT_GE(filtered, raw * 0.95);
+    }
 
     rig.sdk.reset();
     camera->stop();
