@@ -61,6 +61,33 @@ FilterControls controlsFromValues(const FilterValues& v, bool pclFilterOn, Filte
     return c;
 }
 
+FilterValues valuesOfControls(const FilterControls& c) {
+    FilterValues v;
+    v.medianSize = !c.medianOn ? 0 : (c.median5 ? 5 : 3);
+    v.kalmanEnable = c.kalmanOn;
+    v.kalmanFactor = c.kalmanFactor;
+    v.kalmanThreshold = c.kalmanThreshold;
+    v.edgeEnable = c.edgeOn;
+    v.edgeThreshold = c.edgeThreshold;
+    v.dustEnable = c.dustOn;
+    v.dustThreshold = c.dustThreshold;
+    v.dustFrames = c.dustFrames;
+    v.postprocessThreshold = c.distanceDivisor;
+    v.dynamicsEnabled = c.dynamicsOn;
+    v.dynamicsWinsize = c.windowSize;
+    v.dynamicsMotionsize = c.motionSize;
+    v.reflectiveEnable = c.reflectivityOn;
+    v.refThMin = c.reflectivityMin;
+    v.refThMax = c.reflectivityMax;
+    v.spatialEnable = c.smoothOn;
+    v.spatialAlpha = c.smoothAlpha;
+    v.spatialDelta = c.smoothDelta;
+    v.spatialIterations = c.smoothIterations;
+    v.averageEnable = c.averageOn;
+    v.averageSize = c.averageSize;
+    return v;
+}
+
 void MvSdkFilterSink::setKalmanFilter(uint16_t factor, uint16_t threshold, uint16_t mode) {
     sdk_.setKalmanFilter(factor, threshold, mode);
 }

@@ -48,6 +48,9 @@ struct FilterControls {
 FilterControls controlsFromValues(const FilterValues& values, bool pclFilterOn,
                                   FilterControls base = {});
 
+// The controls as the settings files store them (group Filters).
+FilterValues valuesOfControls(const FilterControls& controls);
+
 // The SDK's filter operations; MvSdkFilterSink forwards them to an MvSdk.
 class FilterSink {
 public:

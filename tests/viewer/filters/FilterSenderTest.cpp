@@ -113,6 +113,15 @@ TEST(FilterSender, StoredValuesReplaceOnlyTheFieldsThatPassedTheirCheck) {
     EXPECT_EQ(c.dustThreshold, 1234);
     EXPECT_EQ(c.dustType, 0);
     EXPECT_FALSE(c.cloudFilterOn);
+
+    // What the settings file stores of the controls comes back as the same controls.
+    FilterControls changed = c;
+    changed.medianOn = false, changed.edgeThreshold = 150, changed.smoothAlpha = 0.4;
+    const FilterControls again = controlsFromValues(valuesOfControls(changed), false);
+    EXPECT_FALSE(again.medianOn);
+    EXPECT_EQ(again.edgeThreshold, 150);
+    EXPECT_DOUBLE_EQ(again.smoothAlpha, 0.4);
+    EXPECT_EQ(valuesOfControls(changed).medianSize, std::optional<int>(0));
 }
 
 TEST(FilterSender, RenderTypeCommandOnlyForFirmwareBelow22) {
