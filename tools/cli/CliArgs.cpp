@@ -146,6 +146,12 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             if (!order || seenOrder) return refuse("--byte-order takes little, big or auto");
             options.byteOrder = *order;
             seenOrder = true;
+        } else if (arg == "--config") {
+            if (options.command != Command::Stream && options.command != Command::Snapshot) {
+                return refuse("--config belongs to stream and snapshot");
+            }
+            if (value.empty() || !options.configFile.empty()) return refuse("--config needs one FILE");
+            options.configFile = value;
         } else if (arg == "--out") {
             if (options.command != Command::Snapshot) return refuse("--out belongs to snapshot");
             if (value.empty() || seenOut) return refuse("--out needs a directory");
@@ -201,6 +207,10 @@ std::string usageText() {
            "                        to (default 7687, at most 9999)\n"
            "  --grayscale           stream, snapshot: add the grayscale plane to every frame\n"
            "  --out DIR             snapshot: the output folder\n"
+           "  --config FILE         stream, snapshot: first apply a configuration exported by\n"
+           "                        the viewer (.mvcfg): HDR mode, integration times, minimum\n"
+           "                        amplitude, frame rate (unless --fps is given), mirrors,\n"
+           "                        corner cut and the depth filters\n"
            "  -h, --help            show this text and exit\n"
            "  --version             show the version and exit\n"
            "\n"

@@ -27,6 +27,7 @@ struct CliOptions {
     bool grayscale = false;  // ask the camera for the grayscale plane as well
     std::string outDir;
     std::string firmwareFile;  // firmware: the image to send
+    std::string configFile;    // stream, snapshot: a .mvcfg applied before streaming
 };
 
 struct ParsedArgs {

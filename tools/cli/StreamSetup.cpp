@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "CliConstants.h"
+#include "ConfigApply.h"
 #include "mvsdk/Frame.h"
 
 namespace vantory_cli {
@@ -26,6 +27,10 @@ std::optional<double> captureTimeMs(const Movoda::Frame& frame) {
 }  // namespace
 
 bool startStreaming(CameraSession& session, const CliOptions& options, std::string& why) {
+    if (!options.configFile.empty()) {
+        const auto config = loadConfigFile(options.configFile, why);
+        if (!config || !applyConfig(session, *config, options.fps != 0, why)) return false;
+    }
     if (options.fps != 0 && !session.command([&](Movoda::MvSdk& sdk) {
             return sdk.setMaxFps(static_cast<uint8_t>(options.fps));
         })) {

@@ -6,6 +6,7 @@
 
 #include "CliArgs.h"
 #include "CliConstants.h"
+#include "ConfigApply.h"
 #include "Commands.h"
 #include "DiagnosticsTap.h"
 #include "VantoryBuildInfo.h"
@@ -43,6 +44,14 @@ int main(int argc, char** argv) {
     if (options.command == Command::Help) {
         std::cout << usageText();
         return kExitOk;
+    }
+
+    if (!options.configFile.empty()) {
+        std::string why;
+        if (!loadConfigFile(options.configFile, why)) {
+            std::cerr << "vantory-cli: " << why << std::endl;
+            return kExitUsage;
+        }
     }
 
     installInterruptHandler();

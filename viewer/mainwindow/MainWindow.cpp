@@ -22,6 +22,8 @@
 #include "ControlConstants.h"
 #include "ExitConfirmation.h"
 #include "FramePath.h"
+#include "CloudFilterLibrary.h"
+#include "FilterWindow.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
 #include "MaintenanceWindows.h"
@@ -71,6 +73,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     pixelInfo_ = std::make_unique<PixelInfoWindow>(pixelInfoWindow_.get());
     controls_ = std::make_unique<controls::CameraControls>(*ctx_->sdk);
     registerSdkCallbacks();
+    createFilterWindow();  // loads the point-cloud filter library
 
     // 4. Relay and widget connections.
     connect(ctx_->sdkSignal.get(), &SdkSignal::updateUiThread, this, &MainWindow::dispatchUpdate);
@@ -126,6 +129,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     runRenderTypeHandler();
     ctx_->sdk->setCloudCoordType(static_cast<uint8_t>(std::max(0, filterUi_->comboBox_cloudcoordtype->currentIndex())));
     createCloudView();
+    connectCloudFilter();
     createRecords();
 
     // 14. Second distance plane and debug mode. The box may already be checked, which

@@ -49,6 +49,12 @@ class MaintenanceWindows;
 namespace devmodes {
 class DevModes;
 }
+namespace filters {
+class CloudFilterLibrary;
+class FilterSink;
+class FilterWindow;
+}  // namespace filters
+struct CameraConfig;
 struct GuiContext;
 class TextSet;
 class FramePath;
@@ -80,6 +86,16 @@ public:
     vantory::cloudview::CloudViewController* cloudView() const { return cloudView_.get(); }
     // The record and play groups: recorder and playback.
     vantory::records::RecordsController* records() const { return records_.get(); }
+    // The filter settings window's controls and what they send.
+    vantory::filters::FilterWindow* filters() const { return filters_.get(); }
+
+    // Configuration files: writes the controls to `path`; reads `path` (asks first when
+    // it was made on another model) into the controls. False when nothing was written or
+    // nothing changed. An empty path asks for one.
+    bool exportConfigTo(const QString& path);
+    bool importConfig(const QString& path);
+    // Scenes: 1 "Still", 2 "Dynamic", for the connected camera's model.
+    void selectScene(int scene);
 
     // Leaves the camera stopped with image type "PointCloud+Amp".
     void shutdownRoutine();
@@ -246,8 +262,20 @@ private:
     void loadSeriesSettings(bool k150Series);
     // The cloud window's geometry (open, or where it was last) and grid, for Save Settings.
     vantory::CloudViewState cloudViewState() const;
-    // Filled by the scenes work: the model's scene settings from the scene file.
+    // The model's "Still" filter settings from the scene file, after a model change.
     void applyModelScene(const std::string& modelString);
+
+    // Filter window, configuration files, scenes, calibration (MainWindowFilters.cpp).
+    void createFilterWindow();
+    void connectCloudFilter();
+    void saveReflectivityMax(int value);
+    vantory::CameraConfig currentConfig() const;
+    void applyConfig(const vantory::CameraConfig& config);
+    void exportConfig();
+    void importConfigForSn();
+    void setRecommendedParams(const std::string& model, int scene, const QString& file);
+    void setRecommendedFilterParams(const std::string& model, int scene, const QString& file);
+    void startReflectivityCalibration();
 
     vantory::LaunchOptions options_;
     vantory::SettingsStore settings_;
@@ -266,6 +294,8 @@ private:
     QTimer* periodicTimer_ = nullptr;
     std::unique_ptr<vantory::GuiContext> ownedContext_;  // outlives every SDK thread
     vantory::GuiContext* ctx_ = nullptr;
+    // Loaded once; outlives every thread that filters clouds through it.
+    std::unique_ptr<vantory::filters::CloudFilterLibrary> cloudFilterLibrary_;
     std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
     std::unique_ptr<vantory::cloudview::CloudViewController> cloudView_;  // fed by framePath_
     std::unique_ptr<vantory::records::RecordsController> records_;        // uses cloudView_
@@ -273,6 +303,8 @@ private:
     std::unique_ptr<vantory::controls::CameraControls> controls_;
     std::unique_ptr<vantory::maintenance::MaintenanceWindows> maintenance_;
     std::unique_ptr<vantory::devmodes::DevModes> devModes_;
+    std::unique_ptr<vantory::filters::FilterSink> filterSink_;
+    std::unique_ptr<vantory::filters::FilterWindow> filters_;
     QTimer* frameWatchdog_ = nullptr;
     QElapsedTimer lastFrameShown_;
     bool autoStartPending_ = false;  // "start" on the command line: press Start once connected

@@ -3,9 +3,11 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "FilterWindow.h"
 #include "CameraControls.h"
 #include "ControlConstants.h"
 #include "ControlWidgets.h"
+#include "FilterWindow.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
 #include "MainWindow.h"
@@ -235,6 +237,7 @@ void MainWindow::runRenderTypeHandler() {
 
 // The main form's part and the device-settings window's developer fields.
 void MainWindow::showDeveloperControls() {
+    filters_->showDeveloperControls(true);
     for (QWidget* widget : std::initializer_list<QWidget*>{
              ui_->checkBox_vcsel1, ui_->checkBox_vcsel2, ui_->spinBox_int5, ui_->label_int5,
              ui_->label_int5us, ui_->frame_distslider, ui_->frame_ampslider, ui_->checkBox_binningh,

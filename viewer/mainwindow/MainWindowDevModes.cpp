@@ -97,8 +97,8 @@ void MainWindow::raiseCalibrationWindow() {
     calibrationWindow_->activateWindow();
 }
 
-// The filter window's debug group. A filter window with its own call replaces this
-// through DeveloperModes::setFilterDeveloperControls.
+// The filter window's debug group (calibration, render and coordinate type, reflectivity
+// maximum), shown once any developer mode is on.
 void MainWindow::showFilterDeveloperControls() {
-    filterUi_->groupBox_cfgDebug->show();
+    filters_->showDeveloperControls(true);
 }

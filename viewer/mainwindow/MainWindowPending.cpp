@@ -32,22 +32,12 @@ void MainWindow::on_pushBtn_configdev_clicked() {
     maintenance_->deviceSettings().open((ctx_->modes & devmodes::kModeFactoryTestBit) != 0);
 }
 
-// ---- Scenes: filled by the scenes work ---------------------------------------------
-
-void MainWindow::applyModelScene(const std::string&) {}
-
 // ---- Export: filled by the export work ---------------------------------------------
 
 void MainWindow::on_pushBtn_savepcd_clicked() {}
 void MainWindow::on_pushButtonSave2csv_clicked() {}
 void MainWindow::on_pushBtnGSImage_clicked() {}
 
-// ---- Filters: filled by the filter-settings work -----------------------------------
-
-void MainWindow::applyFilterSettings() {}
-void MainWindow::enableFilterLibraryControls() {}
-void MainWindow::sendRenderType() {}
-void MainWindow::showReflectivityCoef() {}
 
 // ---- Maintenance: device settings, firmware update, calibration ---------------------
 

@@ -8,6 +8,7 @@
 
 #include "ControlWidgets.h"
 #include "DevModeConstants.h"
+#include "FilterWindow.h"
 #include "GuiContext.h"
 #include "MainWindow.h"
 #include "ViewerConstants.h"
@@ -19,7 +20,7 @@ using namespace vantory;
 
 namespace {
 
-constexpr int kMedianLarge = 5, kMedianSmall = 3;
+constexpr int kMedianLarge = 5;
 constexpr int kDustThresholdMaximum = 9000;
 
 template <typename Box, typename T>
@@ -179,31 +180,5 @@ void MainWindow::applyFilterValues(const FilterValues& f) {
 }
 
 FilterValues MainWindow::collectFilterValues() const {
-    const Ui::FilterSettings& ui = *filterUi_;
-    FilterValues f;
-    f.medianSize = !ui.checkBox_enable_median->isChecked() ? 0
-                   : ui.radioButton_median_5->isChecked()  ? kMedianLarge
-                                                           : kMedianSmall;
-    f.kalmanEnable = ui.checkBox_enable_kalman->isChecked();
-    f.kalmanFactor = ui.doubleSpinBox_klm_factor->value();
-    f.kalmanThreshold = ui.spinBox_klm_threshold->value();
-    f.edgeEnable = ui.checkBox_enable_edge->isChecked();
-    f.edgeThreshold = ui.spinBox_edge_threshold->value();
-    f.dustEnable = ui.checkBox_enable_dust->isChecked();
-    f.dustThreshold = ui.spinBox_dust_threshold->value();
-    f.dustFrames = ui.spinBox_dust_frames->value();
-    f.postprocessThreshold = ui.doubleSpinBox_pclpara_distdevide->value();
-    f.dynamicsEnabled = ui.checkBox_smoothon->isChecked();
-    f.dynamicsWinsize = ui.spinBox_winsize->value();
-    f.dynamicsMotionsize = ui.spinBox_motionsize->value();
-    f.reflectiveEnable = ui.checkBox_enable_ref_filter->isChecked();
-    f.refThMin = ui.doubleSpinBox_ref_min->value();
-    f.refThMax = ui.doubleSpinBox_ref_max->value();
-    f.spatialEnable = ui.checkBox_pclfilter_planefiton->isChecked();
-    f.spatialAlpha = ui.doubleSpinBox_alpha->value();
-    f.spatialDelta = ui.spinBox_delta->value();
-    f.spatialIterations = ui.spinBox_iterations->value();
-    f.averageEnable = ui.checkBox_pclfilter_outlieron->isChecked();
-    f.averageSize = ui.spinBox_averagesize->value();
-    return f;
+    return filters::valuesOfControls(filters_->controls());
 }

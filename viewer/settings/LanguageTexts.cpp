@@ -31,6 +31,9 @@ constexpr std::array<Pair, static_cast<std::size_t>(Msg::Count)> kMessages = {{
      "未开始采集: 没有连接相机。请检查相机地址和连接后再按开始。"},
     {"Streaming did not start: the camera did not accept the start command.",
      "未开始采集: 相机未接受开始命令。"},
+    {"The imported cfg device type is different the connected device. Confirm the import?",
+     "导入的配置和当前连接的设备类型不同, 是否确认导入?"},
+    {"Not find the match config path with sn", "Not find the match config path with sn"},
 }};
 
 struct CaptionPair {

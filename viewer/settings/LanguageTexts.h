@@ -30,6 +30,8 @@ enum class Msg {
     FirmwareIncompatible,
     StartFailedNotConnected,
     StartFailedRefused,
+    ImportOtherModel,
+    SnConfigNotFound,
     Count
 };
 

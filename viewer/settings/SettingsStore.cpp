@@ -53,82 +53,6 @@ constexpr FilterDefault kFilterDefaults[] = {
     {kAverageSize, 4},
 };
 
-FilterValues readFilters(const QSettings& file) {
-    FilterValues f;
-    f.medianSize = readInt(file, kMedianSize);
-    f.kalmanEnable = readInt(file, kKalmanEnable) > 0;
-    const double kalmanFactor = readReal(file, kKalmanFactor);
-    f.kalmanFactor = when(kalmanFactor >= 0.1 && kalmanFactor < 1.0, kalmanFactor);
-    const int kalmanThreshold = readInt(file, kKalmanThreshold);
-    f.kalmanThreshold = when(kalmanThreshold <= 999, kalmanThreshold);
-    f.edgeEnable = readInt(file, kEdgeEnable) > 0;
-    const int edgeThreshold = readInt(file, kEdgeThreshold);
-    f.edgeThreshold = when(edgeThreshold <= 999, edgeThreshold);
-    f.dustEnable = readInt(file, kDustEnable) > 0;
-    const int dustThreshold = readInt(file, kDustThreshold);
-    f.dustThreshold = when(dustThreshold <= 9999, dustThreshold);
-    const int dustFrames = readInt(file, kDustFrames);
-    f.dustFrames = when(dustFrames <= 9, dustFrames);
-    const double postprocess = readReal(file, kPostprocessThreshold);
-    f.postprocessThreshold = when(postprocess >= 0.0 && postprocess <= 20.0, postprocess);
-    f.dynamicsEnabled = readInt(file, kDynamicsEnabled) > 0;
-    const int winsize = readInt(file, kDynamicsWinsize);
-    f.dynamicsWinsize = when(winsize > 0, winsize);
-    const int motionsize = readInt(file, kDynamicsMotionsize);
-    f.dynamicsMotionsize = when(motionsize > 0, motionsize);
-    f.reflectiveEnable = readInt(file, kReflectiveEnable) > 0;
-    const double refMin = readReal(file, kRefThMin);
-    f.refThMin = when(refMin >= 0.0 && refMin <= 50.0, refMin);
-    const double refMax = readReal(file, kRefThMax);
-    f.refThMax = when(refMax >= 0.0 && refMax <= 50.0, refMax);
-    f.spatialEnable = readInt(file, kSpatialEnable) > 0;
-    const double alpha = readReal(file, kSpatialAlpha);
-    f.spatialAlpha = when(alpha > 0.0, alpha);
-    const int delta = readInt(file, kSpatialDelta);
-    f.spatialDelta = when(delta > 0, delta);
-    const int iterations = readInt(file, kSpatialIterations);
-    f.spatialIterations = when(iterations > 0, iterations);
-    f.averageEnable = readInt(file, kAverageEnable) > 0;
-    const int averageSize = readInt(file, kAverageSize);
-    f.averageSize = when(averageSize > 0, averageSize);
-    return f;
-}
-
-template <typename T>
-void put(QSettings& file, const char* name, const std::optional<T>& value) {
-    if (value) file.setValue(key(name), *value);
-}
-
-void put(QSettings& file, const char* name, const std::optional<bool>& value) {
-    if (value) file.setValue(key(name), *value ? 1 : 0);
-}
-
-void writeFilters(QSettings& file, const FilterValues& f, bool pclFilterOn) {
-    put(file, kMedianSize, f.medianSize);
-    put(file, kKalmanEnable, f.kalmanEnable);
-    put(file, kKalmanFactor, f.kalmanFactor);
-    put(file, kKalmanThreshold, f.kalmanThreshold);
-    put(file, kEdgeEnable, f.edgeEnable);
-    put(file, kEdgeThreshold, f.edgeThreshold);
-    put(file, kDustEnable, f.dustEnable);
-    put(file, kDustThreshold, f.dustThreshold);
-    put(file, kDustFrames, f.dustFrames);
-    put(file, kPostprocessThreshold, f.postprocessThreshold);
-    file.setValue(key(kPostprocessEnable), pclFilterOn ? 1 : 0);
-    put(file, kDynamicsEnabled, f.dynamicsEnabled);
-    put(file, kDynamicsWinsize, f.dynamicsWinsize);
-    put(file, kDynamicsMotionsize, f.dynamicsMotionsize);
-    put(file, kReflectiveEnable, f.reflectiveEnable);
-    put(file, kRefThMin, f.refThMin);
-    put(file, kRefThMax, f.refThMax);
-    put(file, kSpatialEnable, f.spatialEnable);
-    put(file, kSpatialAlpha, f.spatialAlpha);
-    put(file, kSpatialDelta, f.spatialDelta);
-    put(file, kSpatialIterations, f.spatialIterations);
-    put(file, kAverageEnable, f.averageEnable);
-    put(file, kAverageSize, f.averageSize);
-}
-
 WindowGeometry readGeometry(const QSettings& file, const char* const (&keys)[4]) {
     return {readInt(file, keys[0]), readInt(file, keys[1]), readInt(file, keys[2]),
             readInt(file, keys[3])};
@@ -286,7 +210,7 @@ ViewerSettings SettingsStore::load() const {
     v.renderType = when(renderType < 3, renderType);
     const int cloudCoord = readInt(file, kCloudCoord);
     v.cloudCoord = when(cloudCoord < 2, cloudCoord);
-    v.filters = readFilters(file);
+    v.filters = readFilterValues(file);
     return v;
 }
 
@@ -355,7 +279,7 @@ bool SettingsStore::save(const ViewerSettings& v, bool k150Series, QString* erro
         writeGeometry(file, kCloudWindowGeometry, v.cloudWindow);
         file.setValue(key(kCloudShowGrid), v.cloudShowGrid);
         file.setValue(key(kCloudGridHeight), v.cloudGridHeight);
-        writeFilters(file, v.filters, v.pclFilterOn);
+        writeFilterValues(file, v.filters, v.pclFilterOn);
         file.sync();
         if (file.status() != QSettings::NoError) return fail(statusText(file.status()));
     }

@@ -179,20 +179,32 @@ TEST(SpatialFilters, MedianRemovesSaltAndKeepsWallsAndHoles) {
     }
 }
 
-TEST(SpatialFilters, ReflectivityBandCutsOutsideItsLimits) {
+TEST(SpatialFilters, ReflectivityBandRemovesDarkPixelsAndKeepsNormalSurfaces) {
     struct Case {
         const char* name;
         uint8_t planes;            // distance only, or distance and amplitude
         uint16_t saturatedColumn;  // amplitude code in this column (kW: none)
-        std::function<bool(int)> removed;
+        std::function<float(int, int)> reflectivity;
+        std::function<bool(int, int)> removed;
     };
-    // Reflectivity of column x is x per cent; the band is [5, 10].
+    // The band is [5, 10) per cent.
+    auto column = [](int x, int) { return float(x); };
+    auto speck = [](int x, int y) { return x == 7 && y == 7 ? 7.0f : 50.0f; };
+    auto pair = [](int x, int y) { return (x == 7 || x == 8) && y == 7 ? 7.0f : 50.0f; };
+    auto none = [](int, int) { return false; };
     const std::vector<Case> cases = {
-        {"outside the band goes, inside stays", 3, kW, [](int x) { return x < 5 || x > 10; }},
-        {"a saturated pixel is not judged", 3, 2,
-         [](int x) { return x != 2 && (x < 5 || x > 10); }},
-        {"a frame without amplitude has no reflectivity to judge", 1, kW,
-         [](int) { return false; }},
+        {"below the band goes; inside it beside darker pixels and above it stay", 3, kW,
+         column, [](int x, int) { return x < 5; }},
+        {"a normal scene (10 .. 90 %) stays whole", 3, kW,
+         [](int x, int y) { return 10.0f + float((x * 7 + y * 3) % 81); }, none},
+        {"a lone doubtful pixel among brighter ones goes", 3, kW, speck,
+         [](int x, int y) { return x == 7 && y == 7; }},
+        {"two doubtful pixels side by side stay", 3, kW, pair, none},
+        {"a saturated neighbour is not counted", 3, 6, speck,
+         [](int x, int y) { return x == 7 && y == 7; }},
+        {"a saturated pixel is not judged", 3, 2, column,
+         [](int x, int) { return x != 2 && x < 5; }},
+        {"a frame without amplitude has no reflectivity to judge", 1, kW, column, none},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,10 +222,12 @@ TEST(SpatialFilters, ReflectivityBandCutsOutsideItsLimits) {
             plan.amplitude[size_t(y) * kW + c.saturatedColumn] = 64002;
         }
         auto frame = vantory_test::decodeFrame(plan);
-        for (size_t i = 0; i < plan.pixels(); ++i) frame->setReflectivity(i, float(i % kW));
+        for (size_t i = 0; i < plan.pixels(); ++i) {
+            frame->setReflectivity(i, c.reflectivity(int(i % kW), int(i / kW)));
+        }
         filter.applyReflectivity(frame);
         for (size_t i = 0; i < plan.pixels(); ++i) {
-            const bool gone = c.removed(int(i % kW));
+            const bool gone = c.removed(int(i % kW), int(i / kW));
             ASSERT_EQ(frame->distance(i), gone ? Movoda::sdkfilter::kRemovedReflectivity : 1500u)
                 << i;
             if (gone) {

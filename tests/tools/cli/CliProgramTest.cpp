@@ -1,6 +1,6 @@
 // vantory-cli as a program against the simulated camera on loopback. Each test owns one
 // address of 127.0.0.51-59 and, where it streams, the image port 9651-9659 of the same
-// last digit.
+// last digit; the configuration-file test owns 127.0.0.181 and image port 9681.
 #include <gtest/gtest.h>
 #include <pcl/io/pcd_io.h>
 #include <pcl/point_types.h>
@@ -63,7 +63,8 @@ protected:
         std::string error;
         ASSERT_TRUE(camera_->start(&error)) << error;
     }
-    ChildResult run(const std::vector<std::string>& args, std::chrono::milliseconds deadline = 30s) {
+    ChildResult run(const std::vector<std::string>& args,
+                    std::chrono::milliseconds deadline = 30s) {
         return runChild(kProgram, args, workDir_, deadline);
     }
     // Standard output must hold JSON object lines only; returns them.
@@ -282,6 +283,48 @@ TEST_F(CliProgram, UsbPortNameAsAddress) {
     const auto lines = jsonLines(stream);
     ASSERT_FALSE(lines.empty());
     EXPECT_GT(numberOf(lines.back(), "received"), 0) << stream.out;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CliProgram, ConfigFileIsAppliedBeforeStreaming) {
+    const std::string config = workDir_ + "/tuned.mvcfg";
+    {
+        std::FILE* file = std::fopen(config.c_str(), "w");
+        ASSERT_NE(file, nullptr);
+        std::fputs(
+            "[Setting]\nimgType=1\ndeviceType=3\nHDR=0\nint1=333\nint2=0\nint3=0\n"
+            "intgs=1500\nminLSB=42\nmaxfps=12\nhmirror=0\nvmirror=0\n\n"
+            "[Filters]\nmedianSize=5\nkalmanEnable=1\nkalmanFactor=0.35\n",
+            file);
+        std::fclose(file);
+    }
+    const ChildResult bad = run({"stream", "127.0.0.181", "--config", workDir_ + "/none.mvcfg"});
+    ASSERT_TRUE(bad.exited);
+    EXPECT_EQ(bad.exitCode, 2) << bad.err;
+    EXPECT_NE(bad.err.find("none.mvcfg"), std::string::npos) << bad.err;
+
+    startCamera(optionsFor("127.0.0.181"));
+    const ChildResult r = run(
+        {"stream", "127.0.0.181", "--seconds", "1", "--image-port", "9681", "--config", config});
+    ASSERT_TRUE(r.exited) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::vector<uint8_t> hdr, minAmplitude, fps;
+    bool sawTimes = false;
+    for (const auto& c : camera_->receivedCommands()) {
+        if (c.id == 10) hdr = c.payload;
+        if (c.id == 9) minAmplitude = c.payload;
+        if (c.id == 56) fps = c.payload;
+        if (c.id == 8 && c.payload.size() >= 2 && c.payload[0] == (333 & 0xFF) &&
+            c.payload[1] == (333 >> 8))
+            sawTimes = true;
+    }
+    EXPECT_EQ(hdr, (std::vector<uint8_t>{0}));
+    EXPECT_EQ(minAmplitude, (std::vector<uint8_t>{42, 0}));
+    EXPECT_EQ(fps, (std::vector<uint8_t>{12}));
+    EXPECT_TRUE(sawTimes);
 }
 
 }  // namespace

@@ -33,6 +33,14 @@ constexpr const char* kMaxFps = "Setting/maxfps";
 constexpr const char* kRenderType = "Setting/renderType";
 constexpr const char* kCloudCoord = "Setting/cloudcoord";
 constexpr const char* kCutCorner = "Setting/cut_corner";
+// Configuration files only: the model code of the camera the file was made on and the
+// two camera binning switches.
+constexpr const char* kDeviceType = "Setting/deviceType";
+constexpr const char* kHBinning = "Setting/hbinning";
+constexpr const char* kVBinning = "Setting/vbinning";
+// Scene files only: the camera binning switches.
+constexpr const char* kSceneBinX = "Setting/binx";
+constexpr const char* kSceneBinY = "Setting/biny";
 
 // ---- Group Filters ------------------------------------------------------------------
 constexpr const char* kMedianSize = "Filters/medianSize";
