@@ -1,11 +1,12 @@
 #include "CameraSession.h"
 
+#include <cstdio>
+
 #include "CliConstants.h"
 
 namespace vantory_cli {
 
 namespace {
-const char* const kLogDirectoryName = "mvlog-cli";
 const char* const kLoopbackDestination = "127.0.0.1";
 }  // namespace
 
@@ -29,8 +30,8 @@ bool looksLikeIpv4(const std::string& address) {
     return parts == 4;
 }
 
-CameraSession::CameraSession(FrameHandler frameHandler)
-    : sdk_(std::make_unique<Movoda::MvSdk>("", kLogDirectoryName)),
+CameraSession::CameraSession(FrameHandler frameHandler, const std::string& logDirectoryName)
+    : sdk_(std::make_unique<Movoda::MvSdk>("", logDirectoryName)),
       frameHandler_(std::move(frameHandler)) {
     sdk_->setCallback(
         [this](const std::shared_ptr<const Movoda::CBEventData>& event) { onEvent(event); },
@@ -73,8 +74,10 @@ bool CameraSession::connect(const std::string& address, uint16_t imagePort,
     {
         std::unique_lock<std::mutex> lock(mutex_);
         if (!connectedCv_.wait_until(lock, deadline, [this] { return followUpDone_; })) {
-            why = "no answer from " + address + " within " +
-                  std::to_string(timeout.count() / 1000) + " s (state " +
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%g",
+                          static_cast<double>(timeout.count()) / 1000.0);
+            why = "no answer from " + address + " within " + seconds + " s (state " +
                   sdk_->getStateString() + ")";
             return false;
         }
