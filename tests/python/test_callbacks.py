@@ -82,3 +82,41 @@ def test_interpreter_exit_while_streaming_to_a_callback(camsim, tmp_path):
                             capture_output=True, text=True, timeout=60)
     assert result.returncode == 0, result.stderr
     assert "streaming" in result.stdout
+
+
+def test_waiting_for_frames_lets_other_threads_run(camera):
+    counted, stop = [0], threading.Event()
+
+    def count():
+        while not stop.is_set():
+            counted[0] += 1
+
+    counter = threading.Thread(target=count)
+    counter.start()
+    try:
+        try:
+            camera.next_frame(timeout=0.5)  # nothing streams: the whole wait is idle
+        except TimeoutError:
+            pass
+    finally:
+        stop.set()
+        counter.join(WAIT)
+    # Holding the GIL through the wait would have frozen the counting thread.
+    assert counted[0] > 1000
+
+
+def test_close_wakes_a_reader_waiting_without_limit(camera):
+    outcome = []
+
+    def read():
+        try:
+            camera.next_frame(timeout=None)
+        except ValueError as error:
+            outcome.append(str(error))
+
+    reader = threading.Thread(target=read)
+    reader.start()
+    assert not reader.join(0.3) and reader.is_alive()  # waiting: nothing streams
+    camera.close()
+    reader.join(WAIT)
+    assert not reader.is_alive() and outcome == ["the camera is closed"]

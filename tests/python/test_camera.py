@@ -127,3 +127,25 @@ def test_stalled_stream_times_out(camera):
         except TimeoutError as error:
             assert "no frame within 0.3 s" in str(error)
             break
+
+
+def central(frame, plane, half=20):
+    return getattr(frame, plane)[120 - half:120 + half, 160 - half:160 + half]
+
+
+def test_processing_settings_change_the_frames(camera):
+    camera.start(vantory.ImageType.POINTCLOUD)
+    plain = camera.next_frame(timeout=2.0)
+    # The median filter runs in the filter library the module finds at run time.
+    camera.set_median_filter(5)
+    camera.set_mirror(True, False)
+    for _ in range(5):  # frames decoded before the change may still be on their way
+        changed = camera.next_frame(timeout=2.0)
+    camera.stop()
+    # Pixel-to-pixel differences: the noise, without the wall's slow change across the view.
+    spread_before = np.std(np.diff(central(plain, "distance").astype(float), axis=1))
+    spread_after = np.std(np.diff(central(changed, "distance").astype(float), axis=1))
+    assert spread_after < 0.5 * spread_before
+    left_x_before = np.nanmedian(plain.points[120, 40:80, 0])
+    left_x_after = np.nanmedian(changed.points[120, 40:80, 0])
+    assert np.sign(left_x_before) == -np.sign(left_x_after) != 0
