@@ -1,6 +1,7 @@
 #include "CallbackRunner.h"
 
 #include "FrameBinding.h"
+#include "WithoutGil.h"
 
 namespace py = pybind11;
 
@@ -42,8 +43,7 @@ void CallbackRunner::stop() {
     shared_->queue->close();
     shared_->callback = py::object();
     if (!thread_.joinable() || onOwnThread()) return;
-    py::gil_scoped_release release;
-    thread_.join();
+    withoutGil([this] { thread_.join(); });
 }
 
 void CallbackRunner::run(std::shared_ptr<Shared> shared) {

@@ -50,11 +50,7 @@ PyCamera::PyCamera(const std::string& address, uint16_t imagePort, double timeou
     options.timeout = toMilliseconds(timeoutSeconds);
     options.logDirectoryName = logDirectoryName;
     std::string why;
-    bool opened = false;
-    {
-        py::gil_scoped_release release;
-        opened = core_.open(options, why);
-    }
+    const bool opened = withoutGil([&] { return core_.open(options, why); });
     if (!opened) {
         // An address the SDK refused fails at once; anything else ran into the time-out.
         const bool refused = why.find("neither an IPv4 address") != std::string::npos;
@@ -73,10 +69,7 @@ void PyCamera::close() {
         std::lock_guard<std::mutex> lock(registryMutex);
         openCameras.erase(this);
     }
-    {
-        py::gil_scoped_release release;
-        core_.close();
-    }
+    withoutGil([this] { core_.close(); });
     // Moved out first: another thread may enter close() while this one waits in stop().
     std::unique_ptr<CallbackRunner> runner = std::move(runner_);
     if (runner) runner->stop();
@@ -105,15 +98,13 @@ py::dict PyCamera::info() {
     Movoda::DevConfig config;
     Movoda::LensParams lens;
     bool gotDevice = false, gotConfig = false, gotLens = false;
-    bool open = false;
-    {
-        py::gil_scoped_release release;
-        open = core_.withSdk([&](Movoda::MvSdk& sdk) {
+    const bool open = withoutGil([&] {
+        return core_.withSdk([&](Movoda::MvSdk& sdk) {
             gotDevice = sdk.getDevInfo(device);
             gotConfig = gotDevice && sdk.getDevConfig(config);
             gotLens = gotConfig && sdk.getLensCalidata(lens);
         });
-    }
+    });
     if (!open) throwClosed();
     if (!gotDevice) throw CommandError("the camera did not give its device information");
     if (!gotConfig) throw CommandError("the camera did not give its configuration");
@@ -127,24 +118,19 @@ py::dict PyCamera::info() {
 
 std::string PyCamera::state() {
     std::string text = "closed";
-    py::gil_scoped_release release;
-    core_.withSdk([&text](Movoda::MvSdk& sdk) { text = sdk.getStateString(); });
+    withoutGil(
+        [&] { core_.withSdk([&text](Movoda::MvSdk& sdk) { text = sdk.getStateString(); }); });
     return text;
 }
 
 uint32_t PyCamera::frameRate() {
     uint32_t rate = 0;
-    py::gil_scoped_release release;
-    core_.withSdk([&rate](Movoda::MvSdk& sdk) { rate = sdk.getFrameRate(); });
+    withoutGil([&] { core_.withSdk([&rate](Movoda::MvSdk& sdk) { rate = sdk.getFrameRate(); }); });
     return rate;
 }
 
 py::dict PyCamera::stats() {
-    CameraStats s;
-    {
-        py::gil_scoped_release release;
-        s = core_.stats();
-    }
+    const CameraStats s = withoutGil([this] { return core_.stats(); });
     py::dict d;
     d["frames_accepted"] = s.sdk.framesAccepted;
     d["frames_rejected"] = s.sdk.framesRejected;
@@ -164,11 +150,7 @@ py::dict PyCamera::stats() {
 
 void PyCamera::start(Movoda::ImageType type) {
     bool refused = false;
-    bool open = false;
-    {
-        py::gil_scoped_release release;
-        open = core_.start(type, refused);
-    }
+    const bool open = withoutGil([&] { return core_.start(type, refused); });
     if (!open) throwClosed();
     if (refused) {
         throw CommandError(std::string("the camera did not start streaming ") +
@@ -178,11 +160,7 @@ void PyCamera::start(Movoda::ImageType type) {
 
 void PyCamera::stop() {
     bool refused = false;
-    bool open = false;
-    {
-        py::gil_scoped_release release;
-        open = core_.stop(refused);
-    }
+    const bool open = withoutGil([&] { return core_.stop(refused); });
     if (!open) throwClosed();
     if (refused) throw CommandError("the camera did not stop streaming");
 }
@@ -196,12 +174,10 @@ std::optional<py::object> PyCamera::nextFrame(std::optional<double> timeoutSecon
         timeoutSeconds ? Clock::now() + toMilliseconds(*timeoutSeconds) : Clock::time_point::max();
     for (;;) {
         DeliveredFrame item;
-        FrameQueue::PopResult result;
-        {
-            py::gil_scoped_release release;
+        const FrameQueue::PopResult result = withoutGil([&] {
             const Clock::time_point slice = Clock::now() + kSignalCheckInterval;
-            result = core_.frames().pop(item, std::min(deadline, slice));
-        }
+            return core_.frames().pop(item, std::min(deadline, slice));
+        });
         if (result == FrameQueue::PopResult::Frame) return wrapFrame(std::move(item));
         if (result == FrameQueue::PopResult::Closed) return std::nullopt;
         if (Clock::now() >= deadline) {

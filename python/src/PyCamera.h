@@ -12,6 +12,7 @@
 
 #include "CallbackRunner.h"
 #include "CameraCore.h"
+#include "WithoutGil.h"
 
 namespace vantory_py {
 
@@ -50,22 +51,15 @@ public:
     template <typename Fn>
     void command(const std::string& what, Fn&& fn) {
         bool accepted = false;
-        bool open = false;
-        {
-            pybind11::gil_scoped_release release;
-            open = core_.withSdk([&](Movoda::MvSdk& sdk) { accepted = fn(sdk); });
-        }
+        const bool open = withoutGil(
+            [&] { return core_.withSdk([&](Movoda::MvSdk& sdk) { accepted = fn(sdk); }); });
         if (!open) throwClosed();
         if (!accepted) throw CommandError("the camera did not accept " + what);
     }
     // Runs a setting that sends nothing to the camera.
     template <typename Fn>
     void setting(Fn&& fn) {
-        bool open = false;
-        {
-            pybind11::gil_scoped_release release;
-            open = core_.withSdk(fn);
-        }
+        const bool open = withoutGil([&] { return core_.withSdk(fn); });
         if (!open) throwClosed();
     }
 
