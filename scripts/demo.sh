@@ -40,21 +40,23 @@ echo "demo: vantory-cli stream 127.0.0.1 --type cloud --seconds $seconds"
 
 # ---- Viewer --------------------------------------------------------------------------
 # The viewer runs in its own scratch folder whose gui.ini points it at the simulator, so
-# the user's own settings stay untouched. With a display it opens there until its window
-# is closed; without one it runs under Xvfb for VANTORY_DEMO_VIEWER_SECONDS (default 12),
-# the demo checks that it connected and keeps a screenshot in $build/demo-viewer.png.
+# the user's own settings stay untouched; the word "start" makes it press Start once the
+# camera is connected. With a display it opens there until its window is closed; without
+# one it runs under Xvfb for VANTORY_DEMO_VIEWER_SECONDS (default 12), the demo checks
+# that it connected and keeps a screenshot of the streaming window in
+# $build/demo-viewer.png.
 if [ -x "$build/bin/vantory" ]; then
   viewer_dir="$scratch/viewer"
   mkdir -p "$viewer_dir"
   printf '[Setting]\nipaddress=127.0.0.1\nifSelUsb=0\nimgType=2\n' >"$viewer_dir/gui.ini"
   if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-    echo "demo: starting the viewer against the simulator; press Start to stream, close its window to end the demo"
-    (cd "$viewer_dir" && "$build/bin/vantory") || true
+    echo "demo: starting the viewer against the simulator, streaming; close its window to end the demo"
+    (cd "$viewer_dir" && "$build/bin/vantory" start) || true
   elif command -v xvfb-run >/dev/null; then
     viewer_seconds=${VANTORY_DEMO_VIEWER_SECONDS:-12}
     echo "demo: no display; running the viewer under Xvfb for $viewer_seconds s"
     (cd "$viewer_dir" && xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-      "$1" >viewer.log 2>&1 &
+      "$1" start >viewer.log 2>&1 &
       viewer=$!
       sleep $(( $2 / 2 ))
       if [ -x "$3" ]; then "$3" viewer.png || true; fi

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick iproute2 procps
   pybind11-dev python3-dev python3-pytest python3-numpy
+  fonts-wqy-microhei  # the Chinese captions and log lines
 )
 
 missing=()

@@ -57,13 +57,15 @@ void bindCamera(py::module_& m) {
     py::class_<PyCamera>(m, "Camera",
                          "One camera. Use it as a context manager: leaving the block stops "
                          "streaming and closes the connection.")
-        .def(py::init<const std::string&, uint16_t, double, const std::string&, size_t>(),
+        .def(py::init<const std::string&, uint16_t, double, const std::string&, size_t,
+                      const std::string&>(),
              "address"_a, "image_port"_a = 7687, "timeout"_a = 5.0, "log_dir"_a = "mvlog-py",
-             "queue_size"_a = 8,
+             "queue_size"_a = 8, "byte_order"_a = "little",
              "Connects to the camera at `address` (IPv4 text, or a serial port path) and "
              "waits up to `timeout` seconds for it. Frames arrive on UDP `image_port`; up to "
              "`queue_size` frames wait for the reader, older ones are dropped. The SDK logs "
-             "to ./`log_dir`/.")
+             "to ./`log_dir`/. `byte_order` of the link: 'little' (current cameras), 'big' "
+             "(older ones) or 'auto'.")
         .def("__enter__", [](py::object self) { return self; })
         .def("__exit__", [](PyCamera& c, py::args) { c.close(); })
         .def("close", &PyCamera::close, "Stops streaming, ends the connection. Idempotent.")

@@ -1,5 +1,7 @@
 #include "CameraCore.h"
 
+#include "CliConstants.h"
+
 namespace vantory_py {
 
 CameraCore::CameraCore(size_t queueCapacity)
@@ -17,7 +19,11 @@ bool CameraCore::open(const CameraOptions& options, std::string& why) {
     }
     auto session = std::make_unique<vantory_cli::CameraSession>(
         [this](const FramePtr& frame) { onFrame(frame); }, options.logDirectoryName);
-    if (!session->connect(options.address, options.imagePort, options.timeout, why)) {
+    vantory_cli::CliOptions connectOptions;
+    connectOptions.address = options.address;
+    connectOptions.imagePort = options.imagePort;
+    connectOptions.byteOrder = options.byteOrder;
+    if (session->connect(connectOptions, true, options.timeout, why) != vantory_cli::kExitOk) {
         return false;  // the session's destructor withdraws the callbacks and ends the SDK
     }
     session_ = std::move(session);
@@ -48,7 +54,7 @@ bool CameraCore::start(Movoda::ImageType type, bool& refused) {
     std::unique_lock<std::shared_mutex> lock(sessionMutex_);
     if (!session_) return false;
     frames_->clear();
-    refused = !session_->sdk().start(type, false);
+    refused = !session_->command([type](Movoda::MvSdk& sdk) { return sdk.start(type, false); });
     if (!refused) streaming_ = true;
     return true;
 }
@@ -56,7 +62,7 @@ bool CameraCore::start(Movoda::ImageType type, bool& refused) {
 bool CameraCore::stop(bool& refused) {
     std::unique_lock<std::shared_mutex> lock(sessionMutex_);
     if (!session_) return false;
-    refused = !session_->sdk().stop();
+    refused = !session_->command([](Movoda::MvSdk& sdk) { return sdk.stop(); });
     if (!refused) streaming_ = false;
     return true;
 }

@@ -20,6 +20,7 @@ namespace vantory_py {
 struct CameraOptions {
     std::string address;
     uint16_t imagePort = 7687;
+    vantory_cli::ByteOrder byteOrder = vantory_cli::ByteOrder::Little;
     std::chrono::milliseconds timeout{5000};
     std::string logDirectoryName = "mvlog-py";
     size_t queueCapacity = 8;
@@ -55,6 +56,16 @@ public:
         std::shared_lock<std::shared_mutex> lock(sessionMutex_);
         if (!session_) return false;
         fn(session_->sdk());
+        return true;
+    }
+
+    // Runs one camera command, again while the camera answers "busy"; false without
+    // calling it when the camera is closed.
+    template <typename Fn>
+    bool withCommand(Fn&& fn, bool& accepted) {
+        std::shared_lock<std::shared_mutex> lock(sessionMutex_);
+        if (!session_) return false;
+        accepted = session_->command(fn);
         return true;
     }
 

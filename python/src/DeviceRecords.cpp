@@ -1,44 +1,28 @@
 #include "DeviceRecords.h"
 
-#include <cstdio>
-#include <string>
-
 #include <pybind11/stl.h>
+
+#include "DeviceText.h"
 
 namespace py = pybind11;
 
 namespace vantory_py {
 
-namespace {
-
-template <size_t N>
-std::string dotted(const std::array<uint8_t, N>& bytes) {
-    std::string text;
-    for (size_t i = 0; i < N; ++i) text += (i == 0 ? "" : ".") + std::to_string(bytes[i]);
-    return text;
-}
-
-std::string macText(const std::array<uint8_t, 6>& mac) {
-    char text[18];
-    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2],
-                  mac[3], mac[4], mac[5]);
-    return text;
-}
-
-}  // namespace
+using vantory_cli::dottedText;
+using vantory_cli::macText;
 
 py::dict deviceInfoDict(const Movoda::DevInfo& info) {
     py::dict d;
     d["serial"] = info.sn;
     d["firmware"] = info.fwVersion;
     d["boot"] = info.bootVersion;
-    d["ip"] = dotted(info.ip);
-    d["netmask"] = dotted(info.netmask);
-    d["gateway"] = dotted(info.gateway);
+    d["ip"] = dottedText(info.ip);
+    d["netmask"] = dottedText(info.netmask);
+    d["gateway"] = dottedText(info.gateway);
     d["mac"] = macText(info.mac);
     d["id"] = info.idText;
     d["calibrated"] = info.isCalibrated;
-    d["stream_destination"] = py::make_tuple(dotted(info.udpDestIp), info.udpDestPort);
+    d["stream_destination"] = py::make_tuple(dottedText(info.udpDestIp), info.udpDestPort);
     d["status"] = info.statusA;
     d["factory_flags"] = info.factoryFlags;
     return d;

@@ -40,7 +40,8 @@ std::string secondsText(double seconds) {
 }  // namespace
 
 PyCamera::PyCamera(const std::string& address, uint16_t imagePort, double timeoutSeconds,
-                   const std::string& logDirectoryName, size_t queueSize)
+                   const std::string& logDirectoryName, size_t queueSize,
+                   const std::string& byteOrder)
     : address_(address), core_(queueSize), queueSize_(queueSize) {
     if (!(timeoutSeconds > 0)) raise(PyExc_ValueError, "timeout must be positive");
     if (queueSize == 0) raise(PyExc_ValueError, "queue_size must be at least 1");
@@ -49,12 +50,24 @@ PyCamera::PyCamera(const std::string& address, uint16_t imagePort, double timeou
     options.imagePort = imagePort;
     options.timeout = toMilliseconds(timeoutSeconds);
     options.logDirectoryName = logDirectoryName;
+    if (byteOrder == "little") {
+        options.byteOrder = vantory_cli::ByteOrder::Little;
+    } else if (byteOrder == "big") {
+        options.byteOrder = vantory_cli::ByteOrder::Big;
+    } else if (byteOrder == "auto") {
+        options.byteOrder = vantory_cli::ByteOrder::Auto;
+    } else {
+        raise(PyExc_ValueError, "byte_order must be 'little', 'big' or 'auto'");
+    }
     std::string why;
     const bool opened = withoutGil([&] { return core_.open(options, why); });
     if (!opened) {
-        // An address the SDK refused fails at once; anything else ran into the time-out.
-        const bool refused = why.find("neither an IPv4 address") != std::string::npos;
-        raise(refused ? PyExc_ValueError : PyExc_TimeoutError, "cannot connect: " + why);
+        // The session's texts tell the failures apart: an address the SDK refused fails at
+        // once, silence runs into the time-out, anything else is the image port.
+        PyObject* type = PyExc_ConnectionError;
+        if (why.find("neither an IPv4 address") != std::string::npos) type = PyExc_ValueError;
+        if (why.find("no answer from") != std::string::npos) type = PyExc_TimeoutError;
+        raise(type, "cannot connect: " + why);
     }
     std::lock_guard<std::mutex> lock(registryMutex);
     openCameras.insert(this);

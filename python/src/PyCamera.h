@@ -23,10 +23,11 @@ class CommandError : public std::runtime_error {
 
 class PyCamera {
 public:
-    // Connects; raises ValueError for an address the SDK cannot use and TimeoutError when
-    // the camera does not answer within `timeoutSeconds`.
+    // Connects; raises ValueError for an address the SDK cannot use or an unknown byte
+    // order, TimeoutError when the camera does not answer within `timeoutSeconds` and
+    // ConnectionError when the image port cannot be had.
     PyCamera(const std::string& address, uint16_t imagePort, double timeoutSeconds,
-             const std::string& logDirectoryName, size_t queueSize);
+             const std::string& logDirectoryName, size_t queueSize, const std::string& byteOrder);
     ~PyCamera();
     PyCamera(const PyCamera&) = delete;
     PyCamera& operator=(const PyCamera&) = delete;
@@ -51,8 +52,9 @@ public:
     template <typename Fn>
     void command(const std::string& what, Fn&& fn) {
         bool accepted = false;
-        const bool open = withoutGil(
-            [&] { return core_.withSdk([&](Movoda::MvSdk& sdk) { accepted = fn(sdk); }); });
+        const bool open = withoutGil([&] {
+            return core_.withCommand([&](Movoda::MvSdk& sdk) { return fn(sdk); }, accepted);
+        });
         if (!open) throwClosed();
         if (!accepted) throw CommandError("the camera did not accept " + what);
     }

@@ -28,6 +28,9 @@ constexpr uint16_t kAmplitudeFloorCode = 64007;
 // Data type whose frames carry amplitude and reflectivity.
 constexpr uint16_t kDataTypeDistanceAmplitude = 0;
 
+// The lens in use before any calibration arrives, and for a calibration that is unusable.
+inline LensParams defaultLens() { return LensParams{}; }
+
 inline LensParams alternateLens() {
     LensParams p;
     p.fx = 78.212524f;

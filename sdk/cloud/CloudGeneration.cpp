@@ -21,7 +21,10 @@ void PointCloudProcessor::generateCloud(Frame& frame) {
     uint32_t threshold =
         (camBin & kCameraBinColumns) ? cc::kSmallSensorPixelsColumnBinned : cc::kSmallSensorPixels;
     if (camBin & kCameraBinRows) threshold /= 2;
-    const bool small = n < threshold;
+    // The size the camera sent, not the size after SDK binning: a 3 x 3 binned frame of
+    // the large sensor is smaller than the small sensor but still walks the large grid.
+    const uint32_t sensorPixels = static_cast<uint32_t>(frame.sensorWidth()) * frame.sensorHeight();
+    const bool small = sensorPixels < threshold;
 
     std::lock_guard<std::mutex> lock(mutex_);
     if (!ready_) return;

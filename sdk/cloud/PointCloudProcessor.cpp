@@ -8,6 +8,7 @@
 #include <opencv2/core.hpp>
 
 #include "cloud/CloudConstants.h"
+#include "mvsdk/MvLog.h"
 
 namespace Movoda {
 
@@ -16,6 +17,14 @@ namespace cc = cloud_constants;
 namespace {
 
 constexpr double kMetresPerMillimetre = 0.001;
+constexpr const char* kLensTag = "Movoda::PointCloudProcessor::setLensParams";
+
+bool allFinite(const LensParams& p) {
+    for (float v : {p.fx, p.fy, p.cx, p.cy, p.k1, p.k2, p.k3, p.p1, p.p2}) {
+        if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
 
 bool sameLens(const LensParams& a, const LensParams& b) {
     return a.fx == b.fx && a.fy == b.fy && a.cx == b.cx && a.cy == b.cy && a.k1 == b.k1 &&
@@ -51,7 +60,18 @@ void PointCloudProcessor::setLensParams(const LensParams& params) {
     rebuildLocked(params, false);
 }
 
-void PointCloudProcessor::rebuildLocked(const LensParams& params, bool force) {
+void PointCloudProcessor::rebuildLocked(const LensParams& given, bool force) {
+    // A camera with an erased calibration sends NaN: such a lens never compares equal to
+    // itself, so it would rebuild the table with every frame. It counts as no calibration.
+    LensParams params = given;
+    if (!allFinite(given)) {
+        params = cc::defaultLens();
+        if (!nonFiniteLensLogged_) {
+            nonFiniteLensLogged_ = true;
+            std::printf("camparams not finite: used the default lens\n");
+            sdkLog(LOG_WARN, kLensTag, "lens parameters hold a non-finite value; the default lens is used");
+        }
+    }
     // Before the first build there is no table, whatever the lens in use says. Comparing
     // with the last request too keeps a camera that sends empty parameters with every
     // frame from rebuilding the table each time.

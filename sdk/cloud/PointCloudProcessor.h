@@ -19,7 +19,8 @@ public:
     PointCloudProcessor();
 
     // Rebuilds the undistortion table when the parameters differ from the last ones given.
-    // Parameters with fx, fy and k1 all 0 select the alternate lens.
+    // Parameters with fx, fy and k1 all 0 select the alternate lens; parameters with a
+    // non-finite value select the default lens (logged once).
     void setLensParams(const LensParams& params);
     // Fills the frame's cloud and sets hasCloud; does nothing before the first lens.
     void generateCloud(Frame& frame);
@@ -78,6 +79,7 @@ private:
     uint16_t amplitudeFloor_ = 0;
     uint32_t cornerRadiusInUse_ = 0;
     bool ready_ = false;
+    bool nonFiniteLensLogged_ = false;
     uint32_t cornerRadiusSetting_ = 0;
     // Written under the lock; atomic so that the grid size can be read without it.
     std::atomic<bool> smallSensor_{false};

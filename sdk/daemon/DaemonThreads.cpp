@@ -112,20 +112,50 @@ void MvDaemon::cmdChannelRx() {
 }
 
 void MvDaemon::onLinkOpened() {
+    linkUp_ = true;
+    linkOpenedAt_ = std::chrono::steady_clock::now();
     awaitedId_.store(cmd::kLinkCheck);
     waiting_.store(false);
     {
         std::lock_guard<std::mutex> lock(responseMutex_);
         arrived_ = false;
+        linkGeneration_.fetch_add(1);
     }
+    responseCv_.notify_all();
     endianFailCount_.store(0);
     if (endianAutoDetect_.load()) autoDetectArmed_.store(true);
     enterTxRxVerifying();
     sendCmdNoWait(cmd::kLinkCheck, {});
 }
 
+void MvDaemon::backOffAfterShortLink() {
+    if (!linkUp_) return;  // no link since the last attempt: the connect retry paces it
+    linkUp_ = false;
+    const auto lived = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - linkOpenedAt_);
+    if (lived >= timing_.stableLink) {
+        shortLinks_ = 0;
+        reconnectDelayMs_.store(0);
+        return;
+    }
+    ++shortLinks_;
+    auto delay = timing_.backoffFirst;
+    for (uint32_t i = 1; i < shortLinks_ && delay < timing_.backoffMax; ++i) delay *= 2;
+    delay = std::min(delay, timing_.backoffMax);
+    const bool newStep = delay.count() != reconnectDelayMs_.exchange(delay.count());
+    if (newStep || shortLinks_ % daemon::kBackoffLogEvery == 0) {
+        sdkLog(LOG_WARN, kTagReceive,
+               "link closed " + std::to_string(lived.count()) + " ms after opening (" +
+                   std::to_string(shortLinks_) + " in a row); next try in " +
+                   std::to_string(delay.count()) + " ms");
+    }
+    pauseUnlessStopped(delay);
+}
+
 void MvDaemon::receiveStep(Commnunication& transport) {
     if (!transport.isConnected()) {
+        backOffAfterShortLink();
+        if (!running_.load()) return;
         enterPortOpening();
         if (transport.connect()) {
             // The address may have moved to the other transport while connecting.
@@ -204,6 +234,7 @@ void MvDaemon::eventQueueFunc() {
             if (!running_.load()) return;
             event = events_.front();
             events_.pop_front();
+            if (event->cmdId == cmd::kDataReport) --queuedReports_;
         }
         if (sdkState_.load() == SDK_Connected && event->cmdId == kEventIdFirstConnected) {
             EventHookFn hook = nullptr;

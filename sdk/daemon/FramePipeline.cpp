@@ -1,5 +1,6 @@
 #include "daemon/FramePipeline.h"
 
+#include <boost/asio/ip/address_v4.hpp>
 #include <iostream>
 
 #include "link/CmdSet.h"
@@ -22,6 +23,12 @@ uint16_t readU16(const uint8_t* p, bool bigEndian) {
 }
 
 void printFrameError() { std::cout << "frame error " << std::endl; }
+
+bool isMulticastAddress(const std::string& text) {
+    boost::system::error_code ec;
+    const auto address = boost::asio::ip::make_address_v4(text, ec);
+    return !ec && address.is_multicast();
+}
 }  // namespace
 
 FramePipeline::FramePipeline(MvDaemon& daemon) : daemon_(daemon) {}
@@ -34,7 +41,7 @@ PipelineHooks FramePipeline::hooks() {
     h.stop = [this] { stop(); };
     // Frames on the command channel keep the name the decoder gives them.
     h.frameIntake = [this](const std::vector<uint8_t>& inner, const std::string&) {
-        return intake(inner.data(), inner.size(), std::string());
+        return intake(inner.data(), inner.size(), std::string(), FrameSource::Live);
     };
     return h;
 }
@@ -69,14 +76,18 @@ bool FramePipeline::pause(std::chrono::milliseconds duration) {
 
 // ---- Intake ----
 
-bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string& name) {
+bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string& name,
+                           FrameSource source) {
     using namespace pipeline;
     if (inner == nullptr || size < kHeaderBytes + 1) {
         rejected_.fetch_add(1);
         return false;
     }
+    // A frame from the camera tells the link's byte order; a replayed recording may come
+    // from another camera and must not change how this link talks to its own.
     const bool bigEndian = inner[size - 1] != kTrailerLittleEndian;
-    if (bigEndian != daemon_.getBigEndianLength()) daemon_.setBigEndianLength(bigEndian);
+    if (source == FrameSource::Live && bigEndian != daemon_.getBigEndianLength())
+        daemon_.setBigEndianLength(bigEndian);
 
     const uint16_t width = readU16(inner + kWidthOffset, bigEndian);
     const uint16_t height = readU16(inner + kHeightOffset, bigEndian);
@@ -105,7 +116,7 @@ bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string&
 }
 
 bool FramePipeline::replay(const std::vector<uint8_t>& inner, const std::string& name) {
-    const bool ok = intake(inner.data(), inner.size(), name);
+    const bool ok = intake(inner.data(), inner.size(), name, FrameSource::Replay);
     if (!ok) printFrameError();
     return ok;
 }
@@ -119,7 +130,7 @@ void FramePipeline::handleImageResult(const std::vector<uint8_t>& result) {
         return;
     }
     if (result.size() < pipeline::kMinImageResultBytes) return;
-    if (!intake(result.data(), result.size(), std::string())) printFrameError();
+    if (!intake(result.data(), result.size(), std::string(), FrameSource::Live)) printFrameError();
     updateStateFromTrailer(result);
 }
 
@@ -140,6 +151,10 @@ bool FramePipeline::ensureImageSocket(Commnunication& net) {
     if (net.isUdpOpened() && openedPort_ == port) return true;
     if (net.isUdpOpened()) net.closeUdp();  // the image port changed: bind the new one
     sdkLog(LOG_INFO, kTagUdp, "isUdpOpened=0");
+    // A stream sent to a multicast group may be watched by several programs on this
+    // computer; a unicast stream belongs to one.
+    if (auto* udp = dynamic_cast<CommnunicationNet*>(&net))
+        udp->setImagePortShared(isMulticastAddress(daemon_.udpDestAddress()));
     if (!net.openUdp(port)) {
         pause(pipeline::kUdpRetryPause);
         return false;
@@ -161,6 +176,15 @@ void FramePipeline::warnSmallReceiveBuffer(Commnunication& net) {
               << " to avoid losing frames" << std::endl;
 }
 
+void FramePipeline::pauseAfterReceiveError(Commnunication& net) {
+    auto* udp = dynamic_cast<CommnunicationNet*>(&net);
+    if (udp == nullptr) return;
+    const uint64_t errors = udp->udpReceiveErrors();
+    // A socket that keeps failing must not turn this thread into a busy loop.
+    if (errors != receiveErrorsSeen_) pause(pipeline::kUdpErrorPause);
+    receiveErrorsSeen_ = errors;
+}
+
 void FramePipeline::udpReceiveThreadFunc() {
     sdkLog(LOG_INFO, kTagUdp, std::string("isSelNet=") + (daemon_.isNet() ? "1" : "0"));
     Commnunication* net = daemon_.netTransport();
@@ -172,7 +196,10 @@ void FramePipeline::udpReceiveThreadFunc() {
                 continue;
             }
             if (!ensureImageSocket(*net)) continue;
-            if (!net->udpReceiveFrame(imageResult_)) continue;
+            if (!net->udpReceiveFrame(imageResult_)) {
+                pauseAfterReceiveError(*net);
+                continue;
+            }
             handleImageResult(imageResult_);
         } catch (const std::exception& e) {
             sdkLog(LOG_ERROR, kTagUdp, e.what());

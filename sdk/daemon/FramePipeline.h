@@ -38,6 +38,7 @@ constexpr size_t kMinImageResultBytes = 1000;
 constexpr uint8_t kNoImageVersion = 100;
 constexpr auto kIdlePause = std::chrono::milliseconds(1000);
 constexpr auto kUdpRetryPause = std::chrono::milliseconds(2000);
+constexpr auto kUdpErrorPause = std::chrono::milliseconds(100);
 }  // namespace pipeline
 
 // What the frame path did since it was created.
@@ -49,6 +50,10 @@ struct PipelineCounters {
     uint64_t withheld = 0;        // decoded but not delivered while the link was unverified
     uint64_t delivered = 0;       // handed to the frame callback
 };
+
+// Where a frame packet comes from: the camera (image stream or command channel), or a
+// recording played back.
+enum class FrameSource { Live, Replay };
 
 class FramePipeline {
 public:
@@ -67,8 +72,9 @@ public:
     void stop();
 
     // Checks one inner packet (command id .. trailer type), wraps it in a Frame and queues
-    // it for decoding. `name` replaces the frame's name when not empty. False when refused.
-    bool intake(const uint8_t* inner, size_t size, const std::string& name);
+    // it for decoding. `name` replaces the frame's name when not empty. Live frames set the
+    // link's byte order from their trailer type. False when refused.
+    bool intake(const uint8_t* inner, size_t size, const std::string& name, FrameSource source);
     // Intake of a replayed packet; prints "frame error " when it is refused.
     bool replay(const std::vector<uint8_t>& inner, const std::string& name);
     // One result of the image stream: an IMU report becomes an event, a frame goes to
@@ -96,6 +102,7 @@ private:
     // True when the image socket is open on the daemon's current image port.
     bool ensureImageSocket(Commnunication& net);
     void warnSmallReceiveBuffer(Commnunication& net);
+    void pauseAfterReceiveError(Commnunication& net);
     void updateStateFromTrailer(const std::vector<uint8_t>& result);
     // Sleeps unless the pipeline stops first; false when stopping.
     bool pause(std::chrono::milliseconds duration);
@@ -124,6 +131,7 @@ private:
     std::vector<uint8_t> imageResult_;
     uint16_t openedPort_ = 0;
     bool bufferWarned_ = false;
+    uint64_t receiveErrorsSeen_ = 0;
 
     std::atomic<uint64_t> accepted_{0};
     std::atomic<uint64_t> rejected_{0};

@@ -16,7 +16,14 @@ constexpr const char* kTagAddress = "Movoda::MvDaemon::setConnectAddress";
 constexpr const char* kTagDevState = "Movoda::MvDaemon::updateDevState";
 constexpr const char* kTagDaemon = "Movoda::MvDaemon::~MvDaemon";
 constexpr const char* kTagStartup = "Movoda::MvDaemon::startup";
+
+// Per thread, so that concurrent callers each see the status of their own exchange.
+thread_local uint32_t tLastStatus = CMD_OK;
 }  // namespace
+
+uint32_t MvDaemon::lastStatusOfThisThread() {
+    return tLastStatus;
+}
 
 MvDaemon::MvDaemon() : io_(std::make_unique<boost::asio::io_context>()), timing_() {
     net_ = std::make_unique<CommnunicationNet>(*io_);
@@ -127,7 +134,9 @@ void MvDaemon::setEndianAutoDetect(bool on) {
 }
 
 bool MvDaemon::sendCmdNoWait(uint8_t cmd, const std::vector<uint8_t>& payload) {
-    std::lock_guard<std::mutex> lock(commandMutex_);
+    // Not under the command mutex: this is the receive thread's link check right after the
+    // channel opened, and an exchange still waiting on the old link must not hold it up.
+    // The transport serialises its writes itself.
     Commnunication* transport = current_.load();
     if (transport == nullptr || !transport->isConnected()) return false;
     return transport->transmitPackage(
@@ -147,12 +156,20 @@ void MvDaemon::flipByteOrderLocked(std::vector<uint8_t>& request) {
 
 CmdResult MvDaemon::transceiveCmd(uint8_t cmd, const std::vector<uint8_t>& payload,
                                   uint32_t timeoutMs) {
+    CmdResult result = exchange(cmd, payload, timeoutMs);
+    tLastStatus = result.status;
+    return result;
+}
+
+CmdResult MvDaemon::exchange(uint8_t cmd, const std::vector<uint8_t>& payload, uint32_t timeoutMs) {
     CmdResult result;
     Commnunication* transport = current_.load();
     if (transport == nullptr || !transport->isConnected()) return result;
 
     std::lock_guard<std::mutex> commandLock(commandMutex_);
     std::unique_lock<std::mutex> responseLock(responseMutex_);
+    const uint32_t generation = linkGeneration_.load();
+    if (!transport->isConnected()) return result;  // closed while waiting for the mutex
     awaitedId_.store(cmd);
     response_.clear();
     const auto timeout = std::chrono::milliseconds(std::max(timeoutMs, timeout::kMinCmdTimeoutMs));
@@ -160,15 +177,21 @@ CmdResult MvDaemon::transceiveCmd(uint8_t cmd, const std::vector<uint8_t>& paylo
         packet::buildRequest(cmd, payload.data(), payload.size(), bigEndianLength_.load());
 
     bool inTime = false;
+    bool linkReopened = false;
     for (int attempt = 0; attempt < daemon::kMaxTransmissions && running_.load(); ++attempt) {
         arrived_ = false;
         waiting_.store(true);
         current_.load()->transmitPackage(request);
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        responseCv_.wait_until(responseLock, deadline,
-                               [this] { return arrived_ || !running_.load(); });
+        responseCv_.wait_until(responseLock, deadline, [&] {
+            return arrived_ || !running_.load() || linkGeneration_.load() != generation;
+        });
         if (arrived_) {
             inTime = true;
+            break;
+        }
+        if (linkGeneration_.load() != generation) {
+            linkReopened = true;
             break;
         }
         if (cmd == cmd::kCalibrateAll || cmd == cmd::kCalibrateOne) break;
@@ -186,7 +209,13 @@ CmdResult MvDaemon::transceiveCmd(uint8_t cmd, const std::vector<uint8_t>& paylo
     waiting_.store(false);
 
     if (arrived_) {
-        result.status = lastStatus_ & 0x0F;
+        result.status = lastStatus_;
+        if (lastStatus_ > kMaxWireStatus) {
+            result.status = CMD_INVALID;
+            sdkLog(LOG_WARN, kTagTransceive,
+                   "cmd " + std::to_string(cmd) + " answered with status byte " +
+                       std::to_string(lastStatus_) + ", which no camera status has");
+        }
         result.payload = response_;
         timeoutsInRow_ = 0;
         if (inTime) {
@@ -196,6 +225,10 @@ CmdResult MvDaemon::transceiveCmd(uint8_t cmd, const std::vector<uint8_t>& paylo
                 longOperationFlag_.store(false);
             }
         }
+    } else if (linkReopened) {
+        // Not the camera's silence: the request went out on a link that is gone.
+        result.status = CMD_TIMEOUT;
+        sdkLog(LOG_WARN, kTagTransceive, "cmd abandoned, link reopened:" + std::to_string(cmd));
     } else {
         result.status = CMD_TIMEOUT;
         ++timeoutsInRow_;
@@ -344,6 +377,21 @@ void MvDaemon::pushEvent(std::shared_ptr<const CBEventData> event) {
     if (eventQueueEnabled_.load() && event->cmdId != cmd::kImmediateReport) {
         {
             std::lock_guard<std::mutex> lock(eventMutex_);
+            if (event->cmdId == cmd::kDataReport) {
+                // Reports come many a second and only the newest matters; every other event
+                // is kept, so a slow callback costs old reports, not memory.
+                if (queuedReports_ >= daemon::kMaxQueuedReports) {
+                    const auto oldest =
+                        std::find_if(events_.begin(), events_.end(),
+                                     [](const auto& e) { return e->cmdId == cmd::kDataReport; });
+                    if (oldest != events_.end()) {
+                        events_.erase(oldest);
+                        --queuedReports_;
+                        reportsDropped_.fetch_add(1);
+                    }
+                }
+                ++queuedReports_;
+            }
             events_.push_back(std::move(event));
         }
         eventCv_.notify_one();

@@ -60,6 +60,8 @@ public:
 
     // Sends one command and waits for the response with the same id (up to four tries).
     CmdResult transceiveCmd(uint8_t cmd, const std::vector<uint8_t>& payload, uint32_t timeoutMs);
+    // Status of the last exchange the calling thread made (CMD_OK before any).
+    static uint32_t lastStatusOfThisThread();
     // Sends one request without waiting, when the current transport is connected.
     bool sendCmdNoWait(uint8_t cmd, const std::vector<uint8_t>& payload);
 
@@ -105,6 +107,12 @@ public:
     bool autoDetectArmed() const { return autoDetectArmed_.load(); }
     uint32_t frameRate() const { return framesLastSecond_.load(); }
     uint32_t reportRate() const { return reportsLastSecond_.load(); }
+    // IMU reports dropped because the event callback fell behind.
+    uint64_t reportsDropped() const { return reportsDropped_.load(); }
+    // Pause before the next reconnect (0 while the last link was stable).
+    std::chrono::milliseconds reconnectDelay() const {
+        return std::chrono::milliseconds(reconnectDelayMs_.load());
+    }
     uint16_t imagePort() const { return imagePort_.load(); }
     void setImagePort(uint16_t port) { imagePort_.store(port); }
     // Image-stream destination stored while not connected (empty: none).
@@ -113,6 +121,7 @@ public:
 
 private:
     void startThreadsLocked();
+    CmdResult exchange(uint8_t cmd, const std::vector<uint8_t>& payload, uint32_t timeoutMs);
     void daemonFunc();
     void supervisorTick();
     void checkSilence();
@@ -129,6 +138,9 @@ private:
     void reportState(uint32_t state, uint8_t id);
     void reportDevState(int state);
     void onLinkOpened();
+    // Called by the receive thread when it finds the channel closed: pauses before the
+    // next connect when the last link closed soon after it opened.
+    void backOffAfterShortLink();
     void flipByteOrderLocked(std::vector<uint8_t>& request);
     // Sleeps for the duration unless the daemon stops first; false when stopping.
     bool pauseUnlessStopped(std::chrono::milliseconds duration);
@@ -177,11 +189,22 @@ private:
     std::atomic<uint8_t> awaitedId_{cmd::kNoCommand};
     std::atomic<bool> waiting_{false};
     int timeoutsInRow_ = 0;  // under commandMutex_
+    // Bumped each time the channel (re)opens: an exchange sent on an earlier link cannot
+    // be answered and ends at once.
+    std::atomic<uint32_t> linkGeneration_{0};
+
+    // Reconnect back-off, receive thread only (the delay is readable for tests).
+    bool linkUp_ = false;
+    std::chrono::steady_clock::time_point linkOpenedAt_{};
+    uint32_t shortLinks_ = 0;
+    std::atomic<int64_t> reconnectDelayMs_{0};
 
     // Events.
     std::mutex eventMutex_;
     std::condition_variable eventCv_;
     std::deque<std::shared_ptr<const CBEventData>> events_;
+    size_t queuedReports_ = 0;  // id-252 reports in events_
+    std::atomic<uint64_t> reportsDropped_{0};
     std::atomic<bool> eventQueueEnabled_{true};
     std::mutex callbackMutex_;
     EventCallback eventCallback_;

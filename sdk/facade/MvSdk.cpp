@@ -94,6 +94,15 @@ bool MvSdk::setEndianFlag(bool flag) {
     return true;
 }
 
+void MvSdk::setLinkByteOrder(bool bigEndian) {
+    daemon_->setEndianAutoDetect(false);
+    daemon_->setBigEndianLength(bigEndian);
+}
+
+uint32_t MvSdk::getLastCmdStatus() {
+    return MvDaemon::lastStatusOfThisThread();
+}
+
 uint32_t MvSdk::getFrameRate() { return daemon_->frameRate(); }
 
 uint32_t MvSdk::getReportRate() { return daemon_->reportRate(); }
@@ -118,15 +127,22 @@ MvStreamStats MvSdk::getStreamStats() {
     s.imageDiscarded = c.imageDiscarded;
     s.framesWithheld = c.withheld;
     s.framesDelivered = c.delivered;
+    s.reportsDropped = daemon_->reportsDropped();
     if (auto* net = dynamic_cast<CommnunicationNet*>(daemon_->netTransport())) {
         const ReassemblyStats r = net->udpStats();
         s.udpFramesCompleted = r.framesCompleted;
         s.udpFramesEvicted = r.framesEvicted;
         s.udpFramesBroken = r.framesBroken;
+        s.udpFramesPending = r.framesPending;
         s.udpChunksDiscarded = r.chunksDiscarded;
+        s.udpChunksDuplicate = r.chunksDuplicate;
+        s.udpChunksLate = r.chunksLate;
         s.udpDatagramsDropped = r.datagramsDropped;
+        s.udpForeignDatagrams = net->foreignDatagrams();
+        s.udpReceiveErrors = net->udpReceiveErrors();
         s.udpImuReports = r.imuReports;
         s.udpReceiveBufferBytes = net->udpReceiveBufferBytes();
+        s.udpImagePortHeld = net->imagePortHeld();
     }
     return s;
 }

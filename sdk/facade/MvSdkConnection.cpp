@@ -24,6 +24,8 @@ namespace {
 constexpr const char* kFollowUp = "eventInternalProcess";
 // Firmware texts longer than this carry a release number after their first "v".
 constexpr size_t kShortFirmwareText = 8;
+// A camera's firmware streams only to image ports below this.
+constexpr uint16_t kMaxStoredImagePort = 10000;
 
 std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -105,8 +107,14 @@ bool MvSdk::setUdpDestIp(const std::string& ip, uint16_t port) {
         return result.ok();
     }
     log("setUdpDestIp", "noconnect: " + values);
-    // Any real port is kept: the image socket binds it and the follow-up announces it.
-    if (port != 0) daemon_->setImagePort(port);
+    if (port != 0 && port < kMaxStoredImagePort) {
+        daemon_->setImagePort(port);
+    } else {
+        sdkLog(LOG_WARN, "Movoda::MvSdk::setUdpDestIp",
+               "image port " + std::to_string(port) +
+                   " not stored: cameras stream only to ports from 1 to 9999",
+               instanceName_);
+    }
     if (facade::isValidIpv4Text(ip)) daemon_->setUdpDestAddress(ip);
     return false;
 }

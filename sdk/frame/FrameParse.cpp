@@ -47,15 +47,15 @@ uint64_t planeBytes(uint8_t flags, uint64_t n) {
 
 }  // namespace
 
-void Frame::applyModelConstants() {
-    frame_settings::setMirrorOff(false);
+bool Frame::applyModelConstants() {
     const model_table::ModelSelection model = model_table::selectModel(modelText_);
     modelCoef_ = model.coef;
-    if (model.mirrorOff) frame_settings::setMirrorOff(true);
+    return !model.mirrorOff;
 }
 
 void Frame::parse(const std::vector<uint8_t>& packet) {
-    applyModelConstants();
+    // Decided per frame: SDK instances serving different models decode side by side.
+    const bool mirror = applyModelConstants();
     const size_t n = static_cast<size_t>(sensorWidth_) * sensorHeight_;
     if (distance_.size() != n) allocatePlanes();
 
@@ -78,7 +78,7 @@ void Frame::parse(const std::vector<uint8_t>& packet) {
         return;
     }
 
-    decodePlanes(packet.data() + dataOffset_, n, scale);
+    decodePlanes(packet.data() + dataOffset_, n, scale, mirror);
 
     reflScale_ = 1.0f;
     if (binningFlags_ & fl::kBinRows) reflScale_ *= 2.0f;
@@ -99,11 +99,10 @@ void Frame::parse(const std::vector<uint8_t>& packet) {
     if (!hasReflectivity || binning) std::copy(distance_.begin(), distance_.end(), rawDistance_.begin());
 }
 
-void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale) {
+void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale, bool mirror) {
     namespace pd = plane_decode;
     const size_t w = sensorWidth_;
     const size_t h = sensorHeight_;
-    const bool mirror = !frame_settings::mirrorOff();
     const uint8_t flags = dataFlags_;
     const uint8_t* src = planes;
 

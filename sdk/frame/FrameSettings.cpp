@@ -7,7 +7,6 @@ namespace {
 std::atomic<uint16_t> gBinX{0};
 std::atomic<uint16_t> gBinY{0};
 std::atomic<uint32_t> gReflectivityLimit{0};
-std::atomic<bool> gMirrorOff{false};
 }  // namespace
 
 void setSdkBinning(uint16_t x, uint16_t y) {
@@ -21,8 +20,5 @@ void setReflectivityLimit(uint32_t limit) {
     gReflectivityLimit.store(limit, std::memory_order_relaxed);
 }
 uint32_t reflectivityLimit() { return gReflectivityLimit.load(std::memory_order_relaxed); }
-
-void setMirrorOff(bool off) { gMirrorOff.store(off, std::memory_order_relaxed); }
-bool mirrorOff() { return gMirrorOff.load(std::memory_order_relaxed); }
 
 }  // namespace Movoda::frame_settings

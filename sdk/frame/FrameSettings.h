@@ -1,5 +1,5 @@
-// Process-wide values that the frame decoder reads: SDK binning factors, the
-// reflectivity limit and the mirror-off flag of the camera model last decoded.
+// Process-wide values that the frame decoder reads: SDK binning factors and the
+// reflectivity limit.
 // Atomics, so that the application thread may change them while frames are decoded.
 #pragma once
 
@@ -15,9 +15,5 @@ uint16_t sdkBinningY();
 // 0 switches the limit off.
 void setReflectivityLimit(uint32_t limit);
 uint32_t reflectivityLimit();
-
-// Set while the last decoded frame came from a model that stores rows unmirrored.
-void setMirrorOff(bool off);
-bool mirrorOff();
 
 }  // namespace Movoda::frame_settings

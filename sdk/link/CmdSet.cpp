@@ -52,6 +52,8 @@ const char* cmdStatusName(uint32_t status) {
             return "data";
         case CMD_TIMEOUT:
             return "timeout";
+        case CMD_INVALID:
+            return "invalid";
         default:
             return "Unknow";
     }

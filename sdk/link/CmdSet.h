@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "mvsdk/MvTypes.h"
+
 namespace Movoda {
 
 namespace cmd {
@@ -69,19 +71,8 @@ constexpr uint32_t kLongWriteMs = 3000;
 // as custom commands use).
 uint32_t defaultTimeoutMs(uint8_t cmdId);
 
-enum CmdStatus : uint32_t {
-    CMD_OK = 0,
-    CMD_UNSUPPORT = 1,
-    CMD_BUSY = 2,
-    CMD_REJECT = 3,
-    CMD_REPORT = 7,
-    CMD_FORMAT = 8,
-    CMD_DATA = 9,
-    CMD_TIMEOUT = 15,
-};
-
-// "ok", "unsupport", "busy", "reject", "report", "format", "data", "timeout"; other codes
-// "Unknow".
+// "ok", "unsupport", "busy", "reject", "report", "format", "data", "timeout", "invalid";
+// other codes "Unknow".
 const char* cmdStatusName(uint32_t status);
 
 struct CmdResult {

@@ -27,6 +27,7 @@ constexpr const char* kTagTransmit = "Movoda::CommnunicationNet::transmitPackage
 constexpr const char* kTagReceive = "Movoda::CommnunicationNet::receivePackage";
 constexpr const char* kTagOpenUdp = "Movoda::CommnunicationNet::openUdp";
 constexpr const char* kTagCloseUdp = "Movoda::CommnunicationNet::closeUdp";
+constexpr const char* kTagUdpReceive = "Movoda::CommnunicationNet::udpReceiveFrame";
 
 // Waits until the descriptor is readable; false on time-out or interruption.
 bool waitReadable(int fd, int timeoutMs) {
@@ -44,7 +45,7 @@ CommnunicationNet::CommnunicationNet(asio::io_context& io)
       readBuffer_(net::kTcpReadChunk, 0),
       udp_(io),
       datagram_(udpchunk::kDatagramBufferSize, 0),
-      reassembler_(bigEndianLength) {}
+      reassembler_(chunkBigEndian_) {}
 
 CommnunicationNet::~CommnunicationNet() {
     disconnect();
@@ -208,36 +209,56 @@ void CommnunicationNet::setUdpReceiveBuffer(udp::socket& socket) {
     }
 }
 
+bool CommnunicationNet::bindImageSocket(udp::socket& socket, uint16_t port) {
+    boost::system::error_code ec;
+    socket.open(udp::v4(), ec);
+    // Shared only on request: on a unicast stream a second program bound to the same port
+    // would silently take frames from under the first.
+    if (!ec && imagePortShared_.load())
+        socket.set_option(asio::socket_base::reuse_address(true), ec);
+    if (!ec) socket.bind(udp::endpoint(asio::ip::address_v4::any(), port), ec);
+    if (!ec) {
+        imagePortHeld_.store(false);
+        return true;
+    }
+    if (ec == asio::error::address_in_use) {
+        if (!imagePortHeld_.exchange(true)) {
+            const std::string text = "image port " + std::to_string(port) +
+                                     " is held by another program; frames cannot be received";
+            std::cout << text << std::endl;
+            sdkLog(LOG_ERROR, kTagOpenUdp, text);
+        }
+    } else {
+        std::cout << "openUdp:exception " << ec.message() << std::endl;
+        sdkLog(LOG_WARN, kTagOpenUdp, "udp open exception");
+    }
+    socket.close(ec);
+    return false;
+}
+
 bool CommnunicationNet::openUdp(uint16_t port) {
     std::lock_guard<std::mutex> lock(imageMutex);
     if (udp_.is_open()) return true;
     udp::socket socket(io_);
-    try {
-        socket.open(udp::v4());
-        socket.set_option(asio::socket_base::reuse_address(true));
-        socket.bind(udp::endpoint(asio::ip::address_v4::any(), port));
-        setUdpReceiveBuffer(socket);
-        boost::system::error_code ec;
-        socket.set_option(
-            asio::ip::multicast::join_group(asio::ip::make_address_v4(net::kMulticastGroup),
-                                            asio::ip::address_v4::any()),
-            ec);
-        // A host without a multicast route still receives unicast streams; the failure
-        // is logged once, not on every reopen of the image socket.
-        static std::atomic<bool> joinFailureLogged{false};
-        if (ec && !joinFailureLogged.exchange(true)) {
-            sdkLog(LOG_WARN, kTagOpenUdp, "multicast join failed: " + ec.message());
-        }
-    } catch (const std::exception& e) {
-        std::cout << "openUdp:exception " << e.what() << std::endl;
-        sdkLog(LOG_WARN, kTagOpenUdp, "udp open exception");
-        boost::system::error_code ignored;
-        socket.close(ignored);
-        return false;
+    if (!bindImageSocket(socket, port)) return false;
+    setUdpReceiveBuffer(socket);
+    boost::system::error_code ec;
+    socket.set_option(
+        asio::ip::multicast::join_group(asio::ip::make_address_v4(net::kMulticastGroup),
+                                        asio::ip::address_v4::any()),
+        ec);
+    // A host without a multicast route still receives unicast streams; the failure
+    // is logged once, not on every reopen of the image socket.
+    static std::atomic<bool> joinFailureLogged{false};
+    if (ec && !joinFailureLogged.exchange(true)) {
+        sdkLog(LOG_WARN, kTagOpenUdp, "multicast join failed: " + ec.message());
     }
+    const auto camera = asio::ip::make_address_v4(getAddress(), ec);
     {
         std::lock_guard<std::mutex> rx(udpRxMutex_);
         udp_ = std::move(socket);
+        cameraSource_ = ec ? 0 : camera.to_uint();
+        chunkBigEndian_.store(bigEndianLength.load());
         reassembler_.reset();
     }
     udpOpened.store(true);
@@ -267,6 +288,12 @@ void CommnunicationNet::closeUdp() {
     std::cout << "udp closed " << std::endl;
 }
 
+void CommnunicationNet::reportUdpError(const boost::system::error_code& ec) {
+    udpReceiveErrors_.fetch_add(1);
+    std::cout << "udp error " << ec.message() << std::endl;
+    sdkLog(LOG_WARN, kTagUdpReceive, "udp error " + ec.message());
+}
+
 bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
     std::lock_guard<std::mutex> lock(udpRxMutex_);
     if (!udp_.is_open()) return false;
@@ -274,7 +301,15 @@ bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
     boost::system::error_code ec;
     udp::endpoint sender;
     const size_t count = udp_.receive_from(asio::buffer(datagram_), sender, 0, ec);
-    if (ec || count == 0) return false;
+    if (ec) {
+        if (ec != asio::error::would_block && ec != asio::error::interrupted) reportUdpError(ec);
+        return false;
+    }
+    if (count == 0) return false;
+    if (!sender.address().is_v4() || sender.address().to_v4().to_uint() != cameraSource_) {
+        foreignDatagrams_.fetch_add(1);
+        return false;
+    }
     return reassembler_.udppacket(datagram_.data(), count, out);
 }
 

@@ -28,6 +28,15 @@ public:
     bool udpReceiveFrame(std::vector<uint8_t>& out) override;
 
     ReassemblyStats udpStats() const { return reassembler_.stats(); }
+    // Datagrams from any address other than the camera's, ignored.
+    uint64_t foreignDatagrams() const { return foreignDatagrams_.load(); }
+    // Failed receives on the image socket.
+    uint64_t udpReceiveErrors() const { return udpReceiveErrors_.load(); }
+    // Bind the image port shared with other programs (a multicast stream that several
+    // receivers watch) instead of exclusively (unicast). Takes effect at the next openUdp.
+    void setImagePortShared(bool shared) { imagePortShared_.store(shared); }
+    // The last openUdp failed because another program holds the image port.
+    bool imagePortHeld() const { return imagePortHeld_.load(); }
     // Bytes the command stream skipped while looking for a packet start.
     uint64_t droppedStreamBytes() const;
     // Receive buffer the kernel granted to the image socket (0 while closed).
@@ -39,6 +48,8 @@ private:
                                        const boost::asio::ip::tcp::endpoint& endpoint);
     void closeTcpLocked();
     void setUdpReceiveBuffer(boost::asio::ip::udp::socket& socket);
+    bool bindImageSocket(boost::asio::ip::udp::socket& socket, uint16_t port);
+    void reportUdpError(const boost::system::error_code& ec);
 
     boost::asio::io_context& io_;
     boost::asio::ip::tcp::endpoint endpoint_;
@@ -55,7 +66,17 @@ private:
     boost::asio::ip::udp::socket udp_;
     std::mutex udpRxMutex_;
     std::vector<uint8_t> datagram_;
+    // Byte order of the chunk headers, which the reassembler corrects on its own; the
+    // command channel's order is never taken from an image datagram.
+    std::atomic<bool> chunkBigEndian_{true};
     UdpReassembler reassembler_;
+    // The camera's address as a host-order number, taken when the image socket opens;
+    // datagrams from anywhere else are not the camera's frames.
+    uint32_t cameraSource_ = 0;
+    std::atomic<uint64_t> foreignDatagrams_{0};
+    std::atomic<uint64_t> udpReceiveErrors_{0};
+    std::atomic<bool> imagePortShared_{false};
+    std::atomic<bool> imagePortHeld_{false};
     std::atomic<int> udpReceiveBuffer_{0};
     bool receiveBufferWarned_ = false;
 };

@@ -11,6 +11,10 @@ constexpr uint8_t kStartBytes[kMarkSize] = {0x7E, 0xFF, 0xAA, 0x55};
 constexpr uint8_t kEndBytes[kMarkSize] = {0xFF, 0x7E, 0x55, 0xAA};
 constexpr size_t kCompactThreshold = 64 * 1024;
 
+bool hasMark(const uint8_t* at, const uint8_t* mark) {
+    return std::equal(mark, mark + kMarkSize, at);
+}
+
 }  // namespace
 
 uint32_t readU32(const uint8_t* bytes, bool bigEndian) {
@@ -79,10 +83,6 @@ std::optional<InnerPacket> splitInner(const uint8_t* inner, size_t size) {
     return out;
 }
 
-static bool hasMark(const uint8_t* at, const uint8_t* mark) {
-    return std::equal(mark, mark + kMarkSize, at);
-}
-
 std::optional<std::vector<uint8_t>> unframe(const uint8_t* packet, size_t size,
                                             bool bigEndianLength) {
     if (packet == nullptr || size < kMinPacketSize) return std::nullopt;
@@ -94,13 +94,15 @@ std::optional<std::vector<uint8_t>> unframe(const uint8_t* packet, size_t size,
     return std::vector<uint8_t>(packet + kInnerOffset, packet + kInnerOffset + length);
 }
 
-void PacketStream::append(const uint8_t* data, size_t size) {
+void PacketStream::append(const uint8_t* data, size_t size, Clock::time_point now) {
     if (data == nullptr || size == 0) return;
     compact();
     buffer_.insert(buffer_.end(), data, data + size);
+    lastAppend_ = now;
 }
 
 void PacketStream::clear() {
+    consumed_ += buffered();
     buffer_.clear();
     head_ = 0;
 }
@@ -108,7 +110,37 @@ void PacketStream::clear() {
 void PacketStream::discard(size_t count) {
     count = std::min(count, buffered());
     head_ += count;
+    consumed_ += count;
     dropped_ += count;
+}
+
+bool PacketStream::laterPacketComplete(bool bigEndianLength) {
+    const uint64_t position = consumed_;
+    if (scanFor_ != position) {
+        scanFor_ = position;
+        scanFrom_ = 1;
+    }
+    const uint8_t* begin = buffer_.data() + head_;
+    const uint8_t* end = buffer_.data() + buffer_.size();
+    for (;;) {
+        const uint8_t* mark =
+            std::search(begin + scanFrom_, end, kStartBytes, kStartBytes + kMarkSize);
+        // Resume at a mark whose packet is not complete yet, else behind the bytes seen.
+        if (mark == end) {
+            scanFrom_ = std::max<size_t>(
+                1, size_t(end - begin) - std::min<size_t>(size_t(end - begin), kMarkSize - 1));
+            return false;
+        }
+        scanFrom_ = size_t(mark - begin);
+        if (size_t(end - mark) < kInnerOffset) return false;
+        const uint32_t length = readU32(mark + kLengthOffset, bigEndianLength);
+        if (length >= kMinInnerSize && length <= kMaxStreamLength) {
+            const size_t total = size_t(length) + kFramingSize;
+            if (size_t(end - mark) < total) return false;
+            if (hasMark(mark + total - kMarkSize, kEndBytes)) return true;
+        }
+        ++scanFrom_;  // not a packet: look further
+    }
 }
 
 void PacketStream::compact() {
@@ -122,7 +154,7 @@ void PacketStream::compact() {
     }
 }
 
-bool PacketStream::next(std::vector<uint8_t>& inner, bool bigEndianLength) {
+bool PacketStream::next(std::vector<uint8_t>& inner, bool bigEndianLength, Clock::time_point now) {
     for (;;) {
         const uint8_t* begin = buffer_.data() + head_;
         const uint8_t* end = buffer_.data() + buffer_.size();
@@ -144,13 +176,21 @@ bool PacketStream::next(std::vector<uint8_t>& inner, bool bigEndianLength) {
             continue;
         }
         const size_t total = size_t(length) + kFramingSize;
-        if (buffered() < total) return false;
+        if (buffered() < total) {
+            if (!laterPacketComplete(bigEndianLength) && now - lastAppend_ < kStallLimit) {
+                return false;
+            }
+            ++stalled_;
+            discard(1);  // the search above drops the rest up to the next start mark
+            continue;
+        }
         if (!hasMark(packet + total - kMarkSize, kEndBytes)) {
             discard(1);
             continue;
         }
         inner.assign(packet + kInnerOffset, packet + kInnerOffset + length);
         head_ += total;
+        consumed_ += total;
         compact();
         return true;
     }

@@ -4,6 +4,7 @@
 // with L = 1 + n + trailer size. Builders and parsers only; nothing here touches a socket.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -55,22 +56,42 @@ void writeU32(uint8_t* bytes, uint32_t value, bool bigEndian);
 
 // Byte-stream deframer for TCP and serial: append bytes, take out every complete packet's
 // inner bytes; on a framing error skips to the next start mark. Length limit kMaxStreamLength.
+//
+// A packet whose length field is damaged would hold every later packet hostage until that
+// many bytes had arrived. It is given up (its bytes dropped up to the next start mark) as
+// soon as a later start mark begins a complete, valid packet, or when no byte has arrived
+// for kStallLimit while it waits.
 class PacketStream {
 public:
-    void append(const uint8_t* data, size_t size);
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kStallLimit{500};
+
+    void append(const uint8_t* data, size_t size, Clock::time_point now = Clock::now());
     // False when no complete packet is buffered.
-    bool next(std::vector<uint8_t>& inner, bool bigEndianLength);
+    bool next(std::vector<uint8_t>& inner, bool bigEndianLength,
+              Clock::time_point now = Clock::now());
     void clear();
     uint64_t droppedBytes() const { return dropped_; }
+    // Packets given up because their end did not come where their length said.
+    uint64_t stalledPackets() const { return stalled_; }
     size_t buffered() const { return buffer_.size() - head_; }
 
 private:
     void discard(size_t count);  // drops bytes from the front, counting them
     void compact();
+    // True when a start mark after the waiting packet's begins a complete, valid packet.
+    bool laterPacketComplete(bool bigEndianLength);
 
     std::vector<uint8_t> buffer_;
     size_t head_ = 0;  // first unread byte
     uint64_t dropped_ = 0;
+    uint64_t stalled_ = 0;
+    uint64_t consumed_ = 0;  // bytes taken from the front since the start
+    Clock::time_point lastAppend_{};
+    // Where the search for a later packet resumes, relative to head_, for the waiting
+    // packet that starts at stream position scanFor_.
+    uint64_t scanFor_ = ~uint64_t{0};
+    size_t scanFrom_ = 1;
 };
 
 }  // namespace Movoda::packet

@@ -1,5 +1,6 @@
 #include "link/UdpReassembler.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -31,11 +32,39 @@ uint32_t read32(const uint8_t* p, bool bigEndian) {
     return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
 }
 
+constexpr size_t kBitsPerWord = 64;
+
+// Sets the bits [begin, end) and returns how many of them were clear before.
+uint32_t markRange(uint64_t* words, uint32_t begin, uint32_t end) {
+    uint32_t added = 0;
+    while (begin < end) {
+        const uint32_t bit = begin % kBitsPerWord;
+        const uint32_t count = std::min<uint32_t>(kBitsPerWord - bit, end - begin);
+        const uint64_t mask = (count == kBitsPerWord ? ~uint64_t{0} : ((uint64_t{1} << count) - 1))
+                              << bit;
+        uint64_t& word = words[begin / kBitsPerWord];
+        added += static_cast<uint32_t>(__builtin_popcountll(mask & ~word));
+        word |= mask;
+        begin += count;
+    }
+    return added;
+}
+
+// Distance between two sequence numbers on the 16-bit circle.
+int sequenceDistance(uint16_t a, uint16_t b) {
+    const int forward = static_cast<uint16_t>(a - b);
+    return std::min(forward, 65536 - forward);
+}
+
 }  // namespace
 
 UdpReassembler::UdpReassembler(std::atomic<bool>& bigEndianLength)
     : bigEndianLength_(bigEndianLength) {
-    for (FrameSlot& slot : slots_) slot.buffer.assign(udpchunk::kSlotBytes, 0);
+    for (FrameSlot& slot : slots_) {
+        slot.buffer.assign(udpchunk::kSlotBytes, 0);
+        slot.covered.assign((udpchunk::kSlotBytes + kBitsPerWord - 1) / kBitsPerWord, 0);
+    }
+    finished_.fill(-1);
 }
 
 ReassemblyStats UdpReassembler::stats() const {
@@ -46,6 +75,9 @@ ReassemblyStats UdpReassembler::stats() const {
     s.chunksDiscarded = chunksDiscarded_.load(std::memory_order_relaxed);
     s.datagramsDropped = datagramsDropped_.load(std::memory_order_relaxed);
     s.framesBroken = framesBroken_.load(std::memory_order_relaxed);
+    s.chunksDuplicate = chunksDuplicate_.load(std::memory_order_relaxed);
+    s.chunksLate = chunksLate_.load(std::memory_order_relaxed);
+    s.framesPending = framesPending_.load(std::memory_order_relaxed);
     return s;
 }
 
@@ -56,12 +88,15 @@ void UdpReassembler::reset() {
 void UdpReassembler::applyPendingReset() {
     if (!resetRequested_.exchange(false, std::memory_order_acquire)) return;
     for (FrameSlot& slot : slots_) {
+        if (slot.active) bump(framesEvicted_);
         slot.active = false;
         slot.sequence = 0;
         slot.received = 0;
         slot.size = 0;
     }
     discardList_.fill(0);
+    finished_.fill(-1);
+    framesPending_.store(0, std::memory_order_relaxed);
 }
 
 bool UdpReassembler::udppacket(const uint8_t* datagram, size_t size, std::vector<uint8_t>& out) {
@@ -109,19 +144,33 @@ UdpReassembler::ChunkResult UdpReassembler::processChunk(const uint8_t* datagram
         bump(chunksDiscarded_);
         return ChunkResult::Continue;
     }
-    if (onDiscardList(header.sequence)) {
+    if (header.length == 0 || onDiscardList(header.sequence)) {
         bump(chunksDiscarded_);
         return ChunkResult::Continue;
     }
+    if (finishedRecently(header.sequence)) {
+        bump(chunksLate_);
+        return ChunkResult::Continue;
+    }
 
-    FrameSlot& slot = slotFor(header.sequence, header.frameSize);
-    std::memcpy(slot.buffer.data() + header.offset, payload, header.length);
-    slot.received += header.length;
-    if (slot.received < slot.size) return ChunkResult::Continue;
-    slot.active = false;
-    if (slot.received == slot.size) return finishFrame(slot, out);
-    bump(framesBroken_);  // more bytes than announced: duplicated or foreign chunks
-    return ChunkResult::Continue;
+    FrameSlot* slot = slotFor(header.sequence, header.frameSize);
+    if (slot == nullptr) {  // the frame in progress announced another size
+        bump(chunksDiscarded_);
+        return ChunkResult::Continue;
+    }
+    const uint32_t added =
+        markRange(slot->covered.data(), header.offset, header.offset + header.length);
+    if (added == 0) {
+        bump(chunksDuplicate_);
+        return ChunkResult::Continue;
+    }
+    std::memcpy(slot->buffer.data() + header.offset, payload, header.length);
+    slot->received += added;
+    if (slot->received < slot->size) return ChunkResult::Continue;
+    slot->active = false;
+    framesPending_.fetch_sub(1, std::memory_order_relaxed);
+    rememberFinished(slot->sequence);
+    return finishFrame(*slot, out);
 }
 
 bool UdpReassembler::readPlausibleHeader(const uint8_t* chunk, size_t available,
@@ -170,9 +219,30 @@ bool UdpReassembler::onDiscardList(uint16_t sequence) {
     return false;
 }
 
-UdpReassembler::FrameSlot& UdpReassembler::slotFor(uint16_t sequence, uint32_t frameSize) {
-    for (FrameSlot& slot : slots_)
-        if (slot.active && slot.sequence == sequence) return slot;
+bool UdpReassembler::finishedRecently(uint16_t sequence) {
+    bool found = false;
+    for (int32_t& entry : finished_) {
+        if (entry < 0) continue;
+        const uint16_t finished = static_cast<uint16_t>(entry);
+        if (finished == sequence) {
+            found = true;
+        } else if (sequenceDistance(finished, sequence) > udpchunk::kDiscardDistance) {
+            entry = -1;  // long gone, or the camera started its numbering afresh
+        }
+    }
+    return found;
+}
+
+void UdpReassembler::rememberFinished(uint16_t sequence) {
+    finished_[finishedNext_] = sequence;
+    finishedNext_ = (finishedNext_ + 1) % finished_.size();
+}
+
+UdpReassembler::FrameSlot* UdpReassembler::slotFor(uint16_t sequence, uint32_t frameSize) {
+    for (FrameSlot& slot : slots_) {
+        if (slot.active && slot.sequence == sequence)
+            return slot.size == frameSize ? &slot : nullptr;
+    }
 
     FrameSlot* claimed = nullptr;
     for (FrameSlot& slot : slots_) {
@@ -185,15 +255,19 @@ UdpReassembler::FrameSlot& UdpReassembler::slotFor(uint16_t sequence, uint32_t f
         const size_t victim = chooseVictim();
         claimed = &slots_[victim];
         rememberDiscarded(claimed->sequence);
+        rememberFinished(claimed->sequence);
         std::printf("udp discard frame %u discardindex %zu %" PRIu32 "\n",
                     unsigned{claimed->sequence}, victim, claimed->received);
         bump(framesEvicted_);
+    } else {
+        framesPending_.fetch_add(1, std::memory_order_relaxed);
     }
     claimed->active = true;
     claimed->sequence = sequence;
     claimed->size = frameSize;
     claimed->received = 0;
-    return *claimed;
+    std::fill_n(claimed->covered.begin(), (frameSize + kBitsPerWord - 1) / kBitsPerWord, 0);
+    return claimed;
 }
 
 size_t UdpReassembler::chooseVictim() const {

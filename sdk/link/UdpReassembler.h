@@ -22,8 +22,12 @@ constexpr size_t kSlotCount = 3;
 constexpr size_t kDiscardListSize = 3;
 constexpr size_t kDatagramBufferSize = 100096;  // receive buffer the transport keeps
 constexpr size_t kRecordedDatagramSize = 1420;  // header + full payload, as recorded
-// A discard-list entry is forgotten once chunks this far away arrive.
+// A discard-list entry is forgotten once chunks this far away arrive; so is an entry of
+// the list of recently finished frames.
 constexpr int kDiscardDistance = 30;
+// Finished frames (completed, broken or evicted) remembered so that their stragglers are
+// recognised as late instead of opening a slot of their own.
+constexpr size_t kFinishedMemory = 32;
 // Sequences near the wrap: a victim below kWrapLow loses to one above kWrapHigh.
 constexpr uint16_t kWrapLow = 5;
 constexpr uint16_t kWrapHigh = 65500;
@@ -33,12 +37,18 @@ constexpr size_t kImuCmdIdPayloadOffset = 8;
 constexpr uint8_t kImuCmdId = 252;
 }  // namespace udpchunk
 
-// Counters of one reassembler. framesBroken: completed with bad marks or overrun;
-// chunksDiscarded: chunks ignored (discard list, bad IMU report, header that does not
-// fit its frame); datagramsDropped: datagrams whose remaining bytes were dropped.
+// Counters of one reassembler. Every frame that claimed a slot ends in exactly one of
+// framesCompleted, framesBroken (every byte arrived but the marks are wrong) and
+// framesEvicted (pushed out unfinished by a newer frame, or dropped by reset()), or is
+// still framesPending. chunksDiscarded: chunks ignored (discard list, bad IMU report,
+// header that does not fit its frame or disagrees with its slot's size);
+// chunksDuplicate: chunks whose bytes had all arrived already; chunksLate: chunks of a
+// frame that had already finished; datagramsDropped: datagrams whose remaining bytes
+// were dropped.
 struct ReassemblyStats {
     uint64_t framesCompleted = 0, imuReports = 0, framesEvicted = 0, chunksDiscarded = 0,
-             datagramsDropped = 0, framesBroken = 0;
+             datagramsDropped = 0, framesBroken = 0, chunksDuplicate = 0, chunksLate = 0;
+    uint32_t framesPending = 0;
 };
 
 // Puts the chunks of image datagrams together into whole frame packets in three
@@ -68,11 +78,14 @@ private:
         uint16_t length = 0;
         uint32_t offset = 0;
     };
+    // A frame is complete when every one of its bytes has arrived, whatever the order
+    // and however often: `covered` marks each byte received, one bit per byte.
     struct FrameSlot {
         std::vector<uint8_t> buffer;
+        std::vector<uint64_t> covered;
         bool active = false;
         uint16_t sequence = 0;
-        uint32_t received = 0;
+        uint32_t received = 0;  // distinct bytes
         uint32_t size = 0;
     };
     enum class ChunkResult { Continue, Completed, DropDatagram };
@@ -82,7 +95,9 @@ private:
     bool readPlausibleHeader(const uint8_t* chunk, size_t available, ChunkHeader& header);
     ChunkResult handleImu(const uint8_t* payload, uint16_t length, std::vector<uint8_t>& out);
     bool onDiscardList(uint16_t sequence);
-    FrameSlot& slotFor(uint16_t sequence, uint32_t frameSize);
+    bool finishedRecently(uint16_t sequence);
+    void rememberFinished(uint16_t sequence);
+    FrameSlot* slotFor(uint16_t sequence, uint32_t frameSize);
     size_t chooseVictim() const;
     void rememberDiscarded(uint16_t sequence);
     ChunkResult finishFrame(FrameSlot& slot, std::vector<uint8_t>& out);
@@ -95,6 +110,8 @@ private:
     std::atomic<bool>& bigEndianLength_;
     std::array<FrameSlot, udpchunk::kSlotCount> slots_;
     std::array<uint16_t, udpchunk::kDiscardListSize> discardList_{};
+    std::array<int32_t, udpchunk::kFinishedMemory> finished_{};  // -1: empty
+    size_t finishedNext_ = 0;
     std::atomic<bool> resetRequested_{false};
 
     std::atomic<uint64_t> framesCompleted_{0};
@@ -103,6 +120,9 @@ private:
     std::atomic<uint64_t> chunksDiscarded_{0};
     std::atomic<uint64_t> datagramsDropped_{0};
     std::atomic<uint64_t> framesBroken_{0};
+    std::atomic<uint64_t> chunksDuplicate_{0};
+    std::atomic<uint64_t> chunksLate_{0};
+    std::atomic<uint32_t> framesPending_{0};
 };
 
 }  // namespace Movoda

@@ -31,6 +31,7 @@ struct Identity {
     uint16_t idWord2 = 7;
     uint8_t factoryFlags = 0x12;  // DRNU 1 and lens data present
     uint8_t calibrated = 1;
+    uint8_t fpsLimit = 50;  // highest frame rate it accepts and reports
     Lens lens;
     ImuExtrinsicValues imu;
 };

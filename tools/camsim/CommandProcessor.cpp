@@ -133,7 +133,8 @@ Reply CommandProcessor::handleLocked(uint8_t id, const std::vector<uint8_t>& p) 
             return ok(settings_.legacy ? encodeLegacyDevInfo(identity_, destination_, devState_)
                                        : encodeDevInfo(identity_, destination_, devState_));
         case cmd::kDevConfig:
-            return ok(settings_.legacy ? encodeLegacyDevConfig(config_) : encodeDevConfig(config_));
+            return ok(settings_.legacy ? encodeLegacyDevConfig(config_, identity_.fpsLimit)
+                                       : encodeDevConfig(config_, identity_.fpsLimit));
         case cmd::kIntTimes: {
             if (p.size() != 12) return fail(status::kFormat);
             // Order on the wire: t1, t2, t3, gs, t4, t5.
@@ -247,7 +248,8 @@ Reply CommandProcessor::handleLocked(uint8_t id, const std::vector<uint8_t>& p) 
             return ok();
         case cmd::kMaxFps:
             if (p.size() != 1) return fail(status::kFormat);
-            if (p[0] == 0 || p[0] > kMaxFrameRate) return fail(status::kReject);
+            if (p[0] == 0 || p[0] > std::min(kMaxFrameRate, identity_.fpsLimit))
+                return fail(status::kReject);
             config_.maxFps = p[0];
             return ok();
         case cmd::kIntegrationLevel:

@@ -104,7 +104,7 @@ std::vector<uint8_t> encodeLegacyDevInfo(const Identity& id, const StreamDestina
     return out;
 }
 
-std::vector<uint8_t> encodeDevConfig(const AcquisitionConfig& c) {
+std::vector<uint8_t> encodeDevConfig(const AcquisitionConfig& c, uint8_t fpsLimit) {
     using namespace cfgP;
     std::vector<uint8_t> out(kDevConfigSize, 0);
     uint8_t* p = out.data();
@@ -125,7 +125,7 @@ std::vector<uint8_t> encodeDevConfig(const AcquisitionConfig& c) {
     putU16(p + kMinAmplitude, c.minAmplitude, kLittle);
     p[kChannel] = c.channel;
     p[kBinning] = uint8_t((c.binningH ? 2 : 0) | (c.binningV ? 1 : 0));
-    p[kMaxFpsLimit] = kMaxFrameRate;
+    p[kMaxFpsLimit] = fpsLimit;
     p[kMaxFps] = c.maxFps;
     p[kVcsel] = c.vcselMode;
     p[kPtp] = c.ptpDomain;
@@ -134,7 +134,7 @@ std::vector<uint8_t> encodeDevConfig(const AcquisitionConfig& c) {
     return out;
 }
 
-std::vector<uint8_t> encodeLegacyDevConfig(const AcquisitionConfig& c) {
+std::vector<uint8_t> encodeLegacyDevConfig(const AcquisitionConfig& c, uint8_t fpsLimit) {
     std::vector<uint8_t> out(kLegacyDevConfigSize, 0);
     uint8_t* p = out.data();
     p[0] = uint8_t(c.streamCode == 3 ? 2 : c.streamCode == 2 ? 1 : 0);
@@ -151,7 +151,7 @@ std::vector<uint8_t> encodeLegacyDevConfig(const AcquisitionConfig& c) {
     p[22] = c.maxFps;
     p[23] = 2;
     p[24] = uint8_t((c.binningH ? 0x10 : 0) | (c.binningV ? 0x01 : 0));
-    p[25] = kMaxFrameRate;
+    p[25] = fpsLimit;
     p[26] = c.channel;
     return out;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CameraSettings.h"
+#include "CamsimConstants.h"
 
 namespace camsim {
 
@@ -19,8 +20,11 @@ std::vector<uint8_t> encodeDevInfo(const Identity& id, const StreamDestination& 
                                    uint8_t devState);  // 125 bytes
 std::vector<uint8_t> encodeLegacyDevInfo(const Identity& id, const StreamDestination& dest,
                                          uint8_t devState);              // 100 bytes
-std::vector<uint8_t> encodeDevConfig(const AcquisitionConfig& c);        // 78 bytes
-std::vector<uint8_t> encodeLegacyDevConfig(const AcquisitionConfig& c);  // 28 bytes
+// fpsLimit: the highest frame rate the camera reports it accepts.
+std::vector<uint8_t> encodeDevConfig(const AcquisitionConfig& c,
+                                     uint8_t fpsLimit = kMaxFrameRate);  // 78 bytes
+std::vector<uint8_t> encodeLegacyDevConfig(const AcquisitionConfig& c,
+                                           uint8_t fpsLimit = kMaxFrameRate);  // 28 bytes
 
 std::vector<uint8_t> encodeLens(const Lens& lens);  // 36 bytes, fx fy cx cy k1 k2 k3 p1 p2
 Lens decodeLens(const uint8_t* bytes);              // reads 36 bytes

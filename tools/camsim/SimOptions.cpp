@@ -96,6 +96,7 @@ std::string helpText() {
          "                           R150PLUS\n"
          "  --serial TEXT            serial number (default M<model>24110007)\n"
          "  --firmware TEXT          firmware version (default V2.5.3_20241101)\n"
+         "  --fps-limit N            highest frame rate accepted and reported (default 50)\n"
          "  --boot TEXT              boot loader version (default BOOT_V1.2.0)\n"
          "  --mac XX-XX-XX-XX-XX-XX  MAC address\n"
          "  --ip ADDR --mask ADDR --gateway ADDR   reported network settings (ip defaults to\n"
@@ -159,6 +160,7 @@ ParseResult parseOptions(int argc, char** argv) {
     auto address = [](std::array<uint8_t, 4>& target) {
         return [&target](const std::string& v) { return parseIp(v, target); };
     };
+    double fpsLimit = o.identity.fpsLimit;
     double fps = o.config.maxFps, port = o.commandPort, announcePort = o.announcePort;
     double startSequence = 0, seed = double(o.seed), firmwareResult = 0, delayMs = 0;
     std::string lensText, imuText, macValue;
@@ -222,6 +224,7 @@ ParseResult parseOptions(int argc, char** argv) {
         {"--noise", number(o.noise, 0, 100)},
         {"--seed", number(seed, 0, 9007199254740992.0)},
         {"--fps", number(fps, 1, kMaxFrameRate)},
+        {"--fps-limit", number(fpsLimit, 1, kMaxFrameRate)},
         {"--start-sequence", number(startSequence, 0, 65535)},
         {"--imu-rate", number(o.imuRateHz, 0, 1000)},
         {"--calibration-seconds", number(o.calibrationSeconds, 0.1, 3600)},
@@ -278,6 +281,7 @@ ParseResult parseOptions(int argc, char** argv) {
         }
     }
     o.config.maxFps = uint8_t(fps);
+    o.identity.fpsLimit = uint8_t(fpsLimit);
     o.commandPort = uint16_t(port);
     o.announcePort = uint16_t(announcePort);
     o.startSequence = uint16_t(startSequence);

@@ -1,13 +1,22 @@
 #include "CameraSession.h"
 
-#include <cstdio>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <thread>
+
+#include "BusyRetry.h"
 #include "CliConstants.h"
 
 namespace vantory_cli {
 
 namespace {
 const char* const kLoopbackDestination = "127.0.0.1";
+constexpr auto kImageSocketPoll = std::chrono::milliseconds(20);
+constexpr uint16_t kRoutingProbePort = 7787;
 }  // namespace
 
 bool looksLikeIpv4(const std::string& address) {
@@ -28,6 +37,26 @@ bool looksLikeIpv4(const std::string& address) {
         ++i;
     }
     return parts == 4;
+}
+
+std::string localAddressTowards(const std::string& camera) {
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(kRoutingProbePort);
+    if (::inet_pton(AF_INET, camera.c_str(), &remote.sin_addr) != 1) return "";
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0) return "";
+    // Connecting a datagram socket only asks the routing table; nothing goes out.
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    std::string text;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0) {
+        char buffer[INET_ADDRSTRLEN] = {};
+        if (::inet_ntop(AF_INET, &local.sin_addr, buffer, sizeof buffer) != nullptr) text = buffer;
+    }
+    ::close(fd);
+    return text;
 }
 
 CameraSession::CameraSession(FrameHandler frameHandler, const std::string& logDirectoryName)
@@ -56,21 +85,65 @@ void CameraSession::onEvent(const std::shared_ptr<const Movoda::CBEventData>& ev
     }
 }
 
-bool CameraSession::connect(const std::string& address, uint16_t imagePort,
-                            std::chrono::milliseconds timeout, std::string& why) {
+bool CameraSession::command(const std::function<bool(Movoda::MvSdk&)>& call) {
+    Movoda::MvSdk& sdk = *sdk_;
+    return retryWhileBusy([&] { return call(sdk); }, [&] { return sdk.getLastCmdStatus(); },
+                          kBusyAttempts, std::chrono::milliseconds(kBusyPauseMs));
+}
+
+bool CameraSession::waitForImageSocket(uint16_t port, std::string& why) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kImageSocketWaitMs);
+    for (;;) {
+        const Movoda::MvStreamStats stats = sdk_->getStreamStats();
+        if (stats.udpReceiveBufferBytes > 0) return true;
+        if (stats.udpImagePortHeld) {
+            why = "image port " + std::to_string(port) +
+                  " is held by another program (a viewer or another vantory-cli); choose "
+                  "another with --image-port";
+            return false;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            why = "cannot open the image port " + std::to_string(port);
+            return false;
+        }
+        std::this_thread::sleep_for(kImageSocketPoll);
+    }
+}
+
+int CameraSession::connect(const CliOptions& options, bool streams,
+                           std::chrono::milliseconds timeout, std::string& why) {
+    const std::string& address = options.address;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     isNetwork_ = looksLikeIpv4(address);
     if (!sdk_->setConnectAddress(address)) {
         why = "'" + address + "' is neither an IPv4 address nor a serial port name";
-        return false;
+        return kExitNoConnection;
     }
-    const uint16_t port = imagePort != 0 ? imagePort : kDefaultImagePort;
-    // A camera on this machine streams back over loopback; elsewhere the SDK picks this
-    // computer's address itself.
-    const bool loopback = isNetwork_ && address.rfind("127.", 0) == 0;
-    if (isNetwork_) sdk_->setUdpDestIp(loopback ? kLoopbackDestination : "", port);
+    switch (options.byteOrder) {
+        case ByteOrder::Little:
+            sdk_->setLinkByteOrder(false);
+            break;
+        case ByteOrder::Big:
+            sdk_->setLinkByteOrder(true);
+            break;
+        case ByteOrder::Auto:
+            sdk_->setEndianFlag(true);
+            break;
+    }
+    imagePort_ = options.imagePort != 0 ? options.imagePort : kDefaultImagePort;
+    if (isNetwork_ && streams) {
+        // A camera on this machine streams back over loopback. Elsewhere the camera keeps
+        // its own destination unless another port was asked for.
+        const bool loopback = address.rfind("127.", 0) == 0;
+        if (loopback || imagePort_ != kDefaultImagePort) {
+            streamDestination_ = loopback ? kLoopbackDestination : localAddressTowards(address);
+        }
+        // Not connected yet: stored, and sent by the SDK's connection follow-up.
+        sdk_->setUdpDestIp(streamDestination_, imagePort_);
+    }
     sdk_->startup();
-
+    if (isNetwork_ && streams && !waitForImageSocket(imagePort_, why)) return kExitNoConnection;
     {
         std::unique_lock<std::mutex> lock(mutex_);
         if (!connectedCv_.wait_until(lock, deadline, [this] { return followUpDone_; })) {
@@ -79,29 +152,20 @@ bool CameraSession::connect(const std::string& address, uint16_t imagePort,
                           static_cast<double>(timeout.count()) / 1000.0);
             why = "no answer from " + address + " within " + seconds + " s (state " +
                   sdk_->getStateString() + ")";
-            return false;
+            return kExitNoConnection;
         }
     }
-    // The SDK keeps only ports below 10000 before it is connected; say it again now.
-    if (isNetwork_ && port != kDefaultImagePort) {
-        std::string destination = kLoopbackDestination;
-        if (!loopback) {
-            // The follow-up has just pointed the camera at this computer: keep that address.
-            Movoda::DevInfo info;
-            if (!sdk_->getDevInfo(info)) {
-                why = "cannot read the camera's stream destination";
-                return false;
-            }
-            const auto& ip = info.udpDestIp;
-            destination = std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." +
-                          std::to_string(ip[2]) + "." + std::to_string(ip[3]);
-        }
-        if (!sdk_->setUdpDestIp(destination, port)) {
-            why = "the camera refused the image port " + std::to_string(port);
-            return false;
+    if (!streamDestination_.empty()) {
+        // Said again: the follow-up gives up on a camera that answered it "busy".
+        if (!command([&](Movoda::MvSdk& sdk) {
+                return sdk.setUdpDestIp(streamDestination_, imagePort_);
+            })) {
+            why = "the camera refused the image stream destination " + streamDestination_ + ":" +
+                  std::to_string(imagePort_);
+            return kExitCommandFailed;
         }
     }
-    return true;
+    return kExitOk;
 }
 
 }  // namespace vantory_cli

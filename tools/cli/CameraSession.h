@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "CliArgs.h"
 #include "mvsdk/Frame.h"
 #include "mvsdk/MvSdk.h"
 
@@ -28,20 +29,28 @@ public:
     CameraSession(const CameraSession&) = delete;
     CameraSession& operator=(const CameraSession&) = delete;
 
-    // Selects the transport, asks for image datagrams on imagePort (0: the SDK default) and
-    // waits until the SDK has connected and run its connection follow-up. On failure
-    // `why` says what happened.
-    bool connect(const std::string& address, uint16_t imagePort, std::chrono::milliseconds timeout,
-                 std::string& why);
+    // Selects the transport and byte order, and waits until the SDK has connected and run
+    // its connection follow-up. With `streams` set, the image stream is to come to this
+    // computer on the options' image port (0: the SDK default): the SDK must hold that
+    // port and the camera is pointed at it. Returns an exit code (kExitOk when connected);
+    // otherwise `why` says what happened.
+    int connect(const CliOptions& options, bool streams, std::chrono::milliseconds timeout,
+                std::string& why);
     bool isNetwork() const { return isNetwork_; }
     Movoda::MvSdk& sdk() { return *sdk_; }
 
+    // Runs one camera command, again while the camera answers "busy".
+    bool command(const std::function<bool(Movoda::MvSdk&)>& call);
+
 private:
     void onEvent(const std::shared_ptr<const Movoda::CBEventData>& event);
+    bool waitForImageSocket(uint16_t port, std::string& why);
 
     std::unique_ptr<Movoda::MvSdk> sdk_;
     FrameHandler frameHandler_;
     bool isNetwork_ = false;
+    std::string streamDestination_;  // empty: the camera keeps its own
+    uint16_t imagePort_ = 0;
     std::mutex mutex_;
     std::condition_variable connectedCv_;
     bool followUpDone_ = false;
@@ -49,5 +58,9 @@ private:
 
 // True for an IPv4 text of four dotted decimal numbers up to 255.
 bool looksLikeIpv4(const std::string& address);
+
+// The address of this computer that traffic to `camera` leaves from (no packet is
+// sent); empty when there is no route.
+std::string localAddressTowards(const std::string& camera);
 
 }  // namespace vantory_cli

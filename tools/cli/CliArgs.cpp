@@ -41,6 +41,13 @@ std::optional<double> parseSeconds(const std::string& text) {
     return value;
 }
 
+std::optional<ByteOrder> byteOrderFromName(const std::string& name) {
+    if (name == "little") return ByteOrder::Little;
+    if (name == "big") return ByteOrder::Big;
+    if (name == "auto") return ByteOrder::Auto;
+    return std::nullopt;
+}
+
 std::optional<Command> commandFromName(const std::string& name) {
     if (name == "info") return Command::Info;
     if (name == "stream") return Command::Stream;
@@ -84,7 +91,8 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     options.seconds = kDefaultStreamSeconds;
     if (options.command == Command::Snapshot) options.type = Movoda::IMG_POINTCLOUDAMP;
 
-    bool seenType = false, seenFps = false, seenSeconds = false, seenPort = false, seenOut = false;
+    bool seenType = false, seenFps = false, seenSeconds = false, seenPort = false, seenOut = false,
+         seenOrder = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
@@ -119,10 +127,19 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             seenSeconds = true;
         } else if (arg == "--image-port") {
             if (options.command == Command::Info) return refuse("info takes no --image-port");
-            const auto port = parseInteger(value, 1, 65535);
-            if (!port || seenPort) return refuse("--image-port takes a port from 1 to 65535");
+            const auto port = parseInteger(value, 1, kMaxImagePort);
+            if (!port || seenPort) {
+                return refuse("--image-port takes a port from 1 to " +
+                              std::to_string(kMaxImagePort) +
+                              " (cameras stream only to such ports)");
+            }
             options.imagePort = static_cast<uint16_t>(*port);
             seenPort = true;
+        } else if (arg == "--byte-order") {
+            const auto order = byteOrderFromName(value);
+            if (!order || seenOrder) return refuse("--byte-order takes little, big or auto");
+            options.byteOrder = *order;
+            seenOrder = true;
         } else if (arg == "--out") {
             if (options.command != Command::Snapshot) return refuse("--out belongs to snapshot");
             if (value.empty() || seenOut) return refuse("--out needs a directory");
@@ -146,19 +163,23 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
 
 std::string usageText() {
     return "Usage:\n"
-           "  vantory-cli info ADDRESS\n"
+           "  vantory-cli info ADDRESS [--byte-order little|big|auto]\n"
            "  vantory-cli stream ADDRESS [--type distance|amplitude|grayscale|cloud|cloudamp]\n"
            "                     [--fps N] [--seconds S] [--image-port P] [--grayscale]\n"
+           "                     [--byte-order little|big|auto]\n"
            "  vantory-cli snapshot ADDRESS --out DIR [--image-port P] [--grayscale]\n"
+           "                     [--byte-order little|big|auto]\n"
            "  vantory-cli --help\n"
            "\n"
            "ADDRESS is the camera's IPv4 address (network) or its serial port, for example\n"
-           "/dev/ttyACM0 (USB).\n"
+           "/dev/ttyACM0 (USB). --byte-order is the camera's byte order: little (default,\n"
+           "current cameras), big (older cameras) or auto (detected while connecting).\n"
            "\n"
            "info      prints the device information and configuration.\n"
            "stream    streams for S seconds (default 10) and prints one JSON line per second\n"
            "          and a summary line; --fps sets the camera's frame rate (1..50);\n"
-           "          --image-port the UDP port frames are sent to (default 7687);\n"
+           "          --image-port the UDP port frames are sent to (default 7687, at most\n"
+           "          9999);\n"
            "          --grayscale adds the grayscale plane to every frame.\n"
            "snapshot  saves one point-cloud frame as a binary PCD and its distances as CSV\n"
            "          into DIR.\n"

@@ -12,6 +12,10 @@ namespace vantory_cli {
 
 enum class Command { Help, Info, Stream, Snapshot };
 
+// Byte order of the camera's length fields and payload numbers: fixed, or detected by
+// the SDK (older cameras are big-endian).
+enum class ByteOrder { Little, Big, Auto };
+
 struct CliOptions {
     Command command = Command::Help;
     std::string address;  // IPv4 text or serial-port name
@@ -19,6 +23,7 @@ struct CliOptions {
     int fps = 0;  // 0: leave the camera's rate as it is
     double seconds = 0;
     uint16_t imagePort = 0;  // 0: the SDK's default port
+    ByteOrder byteOrder = ByteOrder::Little;
     bool grayscale = false;  // ask the camera for the grayscale plane as well
     std::string outDir;
 };

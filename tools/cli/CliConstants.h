@@ -17,6 +17,14 @@ constexpr double kMaxStreamSeconds = 86400.0;
 constexpr int kMinFps = 1;
 constexpr int kMaxFps = 50;
 constexpr uint16_t kDefaultImagePort = 7687;
+// Cameras stream only to image ports below 10000.
+constexpr long kMaxImagePort = 9999;
+
+// A camera that answers "busy" is asked again this many times in all, this far apart.
+constexpr int kBusyAttempts = 5;
+constexpr int kBusyPauseMs = 200;
+// How long to wait for the SDK to open (or fail to open) the image port.
+constexpr int kImageSocketWaitMs = 3000;
 
 // Side of the square of central points whose median z is reported for cloud types.
 constexpr uint16_t kCentralWindow = 21;

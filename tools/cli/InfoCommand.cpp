@@ -10,13 +10,15 @@ namespace vantory_cli {
 int runInfo(const CliOptions& options, const LineSink& out) {
     CameraSession session(nullptr);
     std::string why;
-    if (!session.connect(options.address, 0, std::chrono::milliseconds(kConnectTimeoutMs), why)) {
+    const int connected =
+        session.connect(options, false, std::chrono::milliseconds(kConnectTimeoutMs), why);
+    if (connected != kExitOk) {
         std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
-        return kExitNoConnection;
+        return connected;
     }
     Movoda::MvSdk& sdk = session.sdk();
     Movoda::DevInfo info;
-    if (!sdk.getDevInfo(info)) {
+    if (!session.command([&](Movoda::MvSdk& s) { return s.getDevInfo(info); })) {
         std::cerr << "vantory-cli: the camera did not give its device information" << std::endl;
         return kExitCommandFailed;
     }
@@ -25,14 +27,14 @@ int runInfo(const CliOptions& options, const LineSink& out) {
     for (const std::string& line : devInfoLines(info)) out(line);
 
     Movoda::DevConfig config;
-    if (!sdk.getDevConfig(config)) {
+    if (!session.command([&](Movoda::MvSdk& s) { return s.getDevConfig(config); })) {
         std::cerr << "vantory-cli: the camera did not give its configuration" << std::endl;
         return kExitCommandFailed;
     }
     for (const std::string& line : devConfigLines(config)) out(line);
 
     Movoda::LensParams lens;
-    if (sdk.getLensCalidata(lens)) {
+    if (session.command([&](Movoda::MvSdk& s) { return s.getLensCalidata(lens); })) {
         for (const std::string& line : lensLines(lens)) out(line);
     } else {
         out("lens: not available");

@@ -61,10 +61,11 @@ int runSnapshot(const CliOptions& options, const LineSink& out) {
     FirstFrame first;
     CameraSession session(
         [&first](const std::shared_ptr<const Movoda::Frame>& frame) { first.offer(frame); });
-    if (!session.connect(options.address, options.imagePort,
-                         std::chrono::milliseconds(kConnectTimeoutMs), why)) {
+    const int connected =
+        session.connect(options, true, std::chrono::milliseconds(kConnectTimeoutMs), why);
+    if (connected != kExitOk) {
         std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
-        return kExitNoConnection;
+        return connected;
     }
     CliOptions streaming = options;
     streaming.type = Movoda::IMG_POINTCLOUDAMP;
@@ -73,7 +74,7 @@ int runSnapshot(const CliOptions& options, const LineSink& out) {
         return kExitCommandFailed;
     }
     const auto frame = first.wait(std::chrono::milliseconds(kSnapshotFrameTimeoutMs));
-    session.sdk().stop();
+    session.command([](Movoda::MvSdk& s) { return s.stop(); });
     if (!frame) {
         std::cerr << "vantory-cli: no frame with a point cloud arrived within "
                   << kSnapshotFrameTimeoutMs / 1000 << " s" << std::endl;

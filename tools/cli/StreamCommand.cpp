@@ -27,6 +27,24 @@ void waitUntil(Clock::time_point until, const std::atomic<bool>& interrupted) {
 double secondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
 }
+
+// The SDK's counters once the datagrams still on their way after the stop are counted:
+// unchanged over one poll step, or after kSettleLimit.
+Movoda::MvStreamStats settledStats(Movoda::MvSdk& sdk) {
+    constexpr auto kSettleLimit = std::chrono::seconds(1);
+    const Clock::time_point until = Clock::now() + kSettleLimit;
+    Movoda::MvStreamStats last = sdk.getStreamStats();
+    for (;;) {
+        std::this_thread::sleep_for(kPollStep * 3);
+        const Movoda::MvStreamStats now = sdk.getStreamStats();
+        const bool settled = now.udpFramesCompleted == last.udpFramesCompleted &&
+                             now.udpFramesEvicted == last.udpFramesEvicted &&
+                             now.udpChunksLate == last.udpChunksLate &&
+                             now.udpChunksDuplicate == last.udpChunksDuplicate;
+        last = now;
+        if (settled || Clock::now() >= until) return last;
+    }
+}
 }  // namespace
 
 int runStream(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted) {
@@ -35,20 +53,22 @@ int runStream(const CliOptions& options, const LineSink& out, const std::atomic<
         recorder.record(measureFrame(*frame, std::chrono::system_clock::now()));
     });
     std::string why;
-    if (!session.connect(options.address, options.imagePort,
-                         std::chrono::milliseconds(kConnectTimeoutMs), why)) {
+    const int connected =
+        session.connect(options, true, std::chrono::milliseconds(kConnectTimeoutMs), why);
+    if (connected != kExitOk) {
         std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
-        return kExitNoConnection;
+        return connected;
     }
+    Movoda::MvSdk& sdk = session.sdk();
+    // Taken before the start, so that the summary accounts for every frame the camera sent.
+    const Movoda::MvStreamStats atStart = sdk.getStreamStats();
     if (!startStreaming(session, options, why)) {
         std::cerr << "vantory-cli: " << why << std::endl;
         return kExitCommandFailed;
     }
 
     const bool cloud = isCloudType(options.type);
-    Movoda::MvSdk& sdk = session.sdk();
-    const Movoda::MvStreamStats atStart = sdk.getStreamStats();
-    Movoda::MvStreamStats before = atStart;
+    Movoda::MvStreamStats before = sdk.getStreamStats();
     recorder.takeInterval();  // frames that arrived before the start count nowhere
 
     const Clock::time_point begin = Clock::now();
@@ -65,8 +85,11 @@ int runStream(const CliOptions& options, const LineSink& out, const std::atomic<
         intervalStart = now;
     }
     const double elapsed = secondsBetween(begin, Clock::now());
-    const SdkFigures total = figuresBetween(atStart, sdk.getStreamStats(), sdk.getFrameRate());
-    if (!sdk.stop()) std::cerr << "vantory-cli: the camera did not confirm stop" << std::endl;
+    const uint32_t lastRate = sdk.getFrameRate();
+    if (!session.command([](Movoda::MvSdk& s) { return s.stop(); })) {
+        std::cerr << "vantory-cli: the camera did not confirm stop" << std::endl;
+    }
+    const SdkFigures total = figuresBetween(atStart, settledStats(sdk), lastRate);
     const IntervalReport totals = recorder.totals();
     out(summaryLine(elapsed, totals, total, cloud));
     return totals.received > 0 ? kExitOk : kExitNoFrames;

@@ -17,10 +17,15 @@ void addCommon(JsonLine& line, double elapsedSeconds, const IntervalReport& repo
         .add("lost", report.lost)
         .add("queueDropped", sdk.queueDropped)
         .add("framesRejected", sdk.framesRejected)
+        .add("framesCompleted", sdk.framesCompleted)
         .add("framesEvicted", sdk.framesEvicted)
         .add("framesBroken", sdk.framesBroken)
+        .add("framesPending", sdk.framesPending)
         .add("chunksDiscarded", sdk.chunksDiscarded)
+        .add("chunksDuplicate", sdk.chunksDuplicate)
+        .add("chunksLate", sdk.chunksLate)
         .add("datagramsDropped", sdk.datagramsDropped)
+        .add("foreignDatagrams", sdk.foreignDatagrams)
         .add("fps", rate, 2)
         .add("sdkFps", sdk.sdkFrameRate)
         .add("latencyMedianMs", median(report.latenciesMs), 3)
@@ -37,10 +42,15 @@ SdkFigures figuresBetween(const Movoda::MvStreamStats& before, const Movoda::MvS
     f.queueDropped = delta(before.rawDiscarded, after.rawDiscarded) +
                      delta(before.imageDiscarded, after.imageDiscarded);
     f.framesRejected = delta(before.framesRejected, after.framesRejected);
+    f.framesCompleted = delta(before.udpFramesCompleted, after.udpFramesCompleted);
     f.framesEvicted = delta(before.udpFramesEvicted, after.udpFramesEvicted);
     f.framesBroken = delta(before.udpFramesBroken, after.udpFramesBroken);
+    f.framesPending = after.udpFramesPending;
     f.chunksDiscarded = delta(before.udpChunksDiscarded, after.udpChunksDiscarded);
+    f.chunksDuplicate = delta(before.udpChunksDuplicate, after.udpChunksDuplicate);
+    f.chunksLate = delta(before.udpChunksLate, after.udpChunksLate);
     f.datagramsDropped = delta(before.udpDatagramsDropped, after.udpDatagramsDropped);
+    f.foreignDatagrams = delta(before.udpForeignDatagrams, after.udpForeignDatagrams);
     return f;
 }
 

@@ -14,10 +14,15 @@ struct SdkFigures {
     uint32_t sdkFrameRate = 0;       // frames the SDK accepted in its last whole second
     uint64_t queueDropped = 0;       // replaced by newer frames before decoding or delivery
     uint64_t framesRejected = 0;     // refused by the frame intake
+    uint64_t framesCompleted = 0;    // frames reassembled whole from the image stream
     uint64_t framesEvicted = 0;      // incomplete frames pushed out of reassembly
     uint64_t framesBroken = 0;       // reassembled with bad marks
+    uint32_t framesPending = 0;      // in reassembly at the end of the interval
     uint64_t chunksDiscarded = 0;    // late chunks of evicted frames, bad chunk headers
+    uint64_t chunksDuplicate = 0;    // chunks whose bytes had all arrived already
+    uint64_t chunksLate = 0;         // chunks of frames that had already finished
     uint64_t datagramsDropped = 0;   // datagrams whose remaining bytes reassembly refused
+    uint64_t foreignDatagrams = 0;   // image datagrams from another address than the camera's
 };
 
 // The change of the SDK's counters from `before` to `after`; a counter that went back

@@ -26,20 +26,23 @@ std::optional<double> captureTimeMs(const Movoda::Frame& frame) {
 }  // namespace
 
 bool startStreaming(CameraSession& session, const CliOptions& options, std::string& why) {
-    Movoda::MvSdk& sdk = session.sdk();
-    if (options.fps != 0 && !sdk.setMaxFps(static_cast<uint8_t>(options.fps))) {
+    if (options.fps != 0 && !session.command([&](Movoda::MvSdk& sdk) {
+            return sdk.setMaxFps(static_cast<uint8_t>(options.fps));
+        })) {
         why = "the camera refused the frame rate " + std::to_string(options.fps);
         return false;
     }
     if (options.grayscale) {
         std::vector<uint8_t> response;
-        if (!sdk.customCmd(kCmdSelector, {kSelectorGrayscalePlane, 1}, response,
-                           kSelectorTimeoutMs)) {
+        if (!session.command([&](Movoda::MvSdk& sdk) {
+                return sdk.customCmd(kCmdSelector, {kSelectorGrayscalePlane, 1}, response,
+                                     kSelectorTimeoutMs);
+            })) {
             why = "the camera refused the grayscale plane";
             return false;
         }
     }
-    if (!sdk.start(options.type, false)) {
+    if (!session.command([&](Movoda::MvSdk& sdk) { return sdk.start(options.type, false); })) {
         why = std::string("the camera refused to start streaming ") +
               Movoda::imageTypeName(options.type);
         return false;

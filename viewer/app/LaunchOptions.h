@@ -11,6 +11,8 @@ constexpr const char* kDefaultScaleFactor = "0.9";
 constexpr const char* kInstanceKeyBase = "TofsingleApp";
 constexpr const char* kSerialPortBase = "/dev/ttyACM";
 constexpr const char* kDebugSwitch = "hwpnz";
+// Presses Start once the camera is connected (demos, unattended stations).
+constexpr const char* kAutoStartWord = "start";
 constexpr const char* kProgramTitle = "Vantory";
 constexpr const char* kProgramVersionText = "V2.11.6 ";
 constexpr std::size_t kMaxExaminedArguments = 5;
@@ -21,6 +23,7 @@ struct LaunchOptions {
     std::string usbPort;                       // from "usb=N"
     bool debug = false;
     bool console = false;
+    bool autoStart = false;
     std::string scaleFactor = kDefaultScaleFactor;  // value for QT_SCALE_FACTOR
     std::string instanceKey = kInstanceKeyBase;     // single-instance marker name
 };

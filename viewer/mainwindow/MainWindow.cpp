@@ -3,13 +3,20 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QGuiApplication>
 #include <QLocale>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QThread>
 #include <QTimer>
 
 #include <cstdlib>
 #include <iostream>
 
+#include "CameraControls.h"
+#include "ControlConstants.h"
 #include "ExitConfirmation.h"
 #include "FramePath.h"
 #include "GuiContext.h"
@@ -30,11 +37,6 @@ namespace {
 
 constexpr int kModeDebugBit = 0x01;
 constexpr int kDeveloperModeMask = 0x0F;
-constexpr int kMaxIntegrationTime = 2500;
-constexpr int kMaxGrayscaleIntegrationTime = 44000;
-constexpr int kMaxFramesPerSecond = 50;
-constexpr int kMaxDistanceCm = 20000;
-constexpr int kAmplitudeSliderMax = 3000;
 
 const QStringList kModFreqItems = {"24M", "12M", "6M", "3M", "1.5M"};
 const QStringList kExposureFreqItems = {"24M", "12M", "6M", "4.8M", "3M", "1.5M", "0.75M"};
@@ -53,10 +55,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
       exitHandler_([](int code) { std::exit(code); }) {
     // 1. Main form and title.
     ui_->setupUi(this);
-    // The central widget has a fixed minimum height, which on its own would keep its
-    // layout from growing the window when groups appear (recording while streaming)
-    // and would squash the camera controls instead.
-    centralWidget()->layout()->setSizeConstraint(QLayout::SetMinimumSize);
+    fitLeftPanel();
     setWindowTitle(QString::fromStdString(vantory::windowTitle(options_.suffix)));
 
     // 2. Auxiliary windows, hidden.
@@ -68,12 +67,14 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     setGuiContext(ctx_);
     framePath_ = std::make_unique<FramePath>(*ctx_);
     pixelInfo_ = std::make_unique<PixelInfoWindow>(pixelInfoWindow_.get());
+    controls_ = std::make_unique<controls::CameraControls>(*ctx_->sdk);
     registerSdkCallbacks();
 
     // 4. Relay and widget connections.
     connect(ctx_->sdkSignal.get(), &SdkSignal::updateUiThread, this, &MainWindow::dispatchUpdate);
     connect(ctx_->sdkSignal.get(), &SdkSignal::addlogstr, this, &MainWindow::appendLog);
     connectImageViews();
+    connectControls();
     connect(ui_->lineEdit_netip, &QLineEdit::editingFinished, this, &MainWindow::changeAddress);
     connect(ui_->radioButton_usb, &QRadioButton::clicked, this, &MainWindow::changeInterface);
     for (QSpinBox* box : {ui_->spinBox_int2, ui_->spinBox_int3, ui_->spinBox_int4, ui_->spinBox_int5, ui_->spinBox_intgs}) {
@@ -97,6 +98,8 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
 
     // 9. Settings into the controls.
     loadSettings();
+    autoStartPending_ = options_.autoStart;
+    fitScreen();
 
     // 10. Interface choice and filters.
     changeInterface();
@@ -119,8 +122,13 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     runRenderTypeHandler();
     ctx_->sdk->setCloudCoordType(static_cast<uint8_t>(std::max(0, filterUi_->comboBox_cloudcoordtype->currentIndex())));
 
-    // 14. Second distance plane and debug mode.
-    ui_->checkBox_filtered->setChecked(true);
+    // 14. Second distance plane and debug mode. The box may already be checked, which
+    // would emit nothing, so the handler runs either way.
+    {
+        const QSignalBlocker blocker(ui_->checkBox_filtered);
+        ui_->checkBox_filtered->setChecked(true);
+    }
+    on_checkBox_filtered_stateChanged(Qt::Checked);
     if (ctx_->modes & kModeDebugBit) {
         showDeveloperControls();
         setWindowTitle(windowTitle() + QStringLiteral("(DEBUG)"));
@@ -141,6 +149,27 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
 MainWindow::~MainWindow() {
     releaseForExit();
     if (guiContext() == ctx_) setGuiContext(nullptr);
+}
+
+// The left panel scrolls vertically, so the window fits a small screen; it must never
+// be narrower than its controls, which the hidden horizontal scroll bar would clip.
+void MainWindow::fitLeftPanel() {
+    QScrollArea* area = ui_->scrollArea_left;
+    const int scrollBar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QWidget* panel = ui_->frame1_left;
+    const int panelWidth =
+        std::min(std::max(panel->minimumWidth(), panel->minimumSizeHint().width()), panel->maximumWidth());
+    area->setMinimumWidth(panelWidth + scrollBar);
+    area->setMaximumWidth(ui_->frame1_left->maximumWidth() + scrollBar);
+}
+
+// Without a stored geometry the window opens at the form's size, which may not fit a
+// small screen; the left panel scrolls, so the window can be shorter.
+void MainWindow::fitScreen() {
+    if (loadedSettings_.mainWindow.applies()) return;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        resize(size().boundedTo(screen->availableGeometry().size()));
+    }
 }
 
 void MainWindow::createAuxiliaryWindows() {
@@ -199,9 +228,13 @@ void MainWindow::fillComboBoxes() {
 
 void MainWindow::applyInitialVisibility() {
     for (QWidget* widget : std::initializer_list<QWidget*>{
-             ui_->checkBox_binningh, ui_->checkBox_binningv, ui_->checkBox_vcsel1, ui_->checkBox_vcsel2,
-             ui_->groupBox_record, ui_->groupBox_play, ui_->frame_udpport, ui_->checkBox_filtered, ui_->checkBox_gs,
-             ui_->frame_distslider, ui_->frame_ampslider, ui_->checkBox_dcs, ui_->pushButton_save2dev}) {
+             ui_->checkBox_binningh, ui_->checkBox_binningv, ui_->checkBox_vcsel1,
+             ui_->checkBox_vcsel2, ui_->groupBox_record, ui_->groupBox_play, ui_->frame_udpport,
+             ui_->checkBox_filtered, ui_->checkBox_gs, ui_->frame_distslider, ui_->frame_ampslider,
+             ui_->checkBox_dcs, ui_->pushButton_save2dev,
+             // Developer controls: the fourth and fifth exposure and the per-exposure frequencies.
+             ui_->spinBox_int4, ui_->label_int4, ui_->label_int4us, ui_->spinBox_int5,
+             ui_->label_int5, ui_->label_int5us, ui_->label_freqs, ui_->frame_freqs}) {
         widget->hide();
     }
     // Shown only as the log button (console) or in factory-test mode.
@@ -217,14 +250,15 @@ void MainWindow::applyInitialVisibility() {
 
 void MainWindow::applyLimits() {
     for (QSpinBox* box : {ui_->spinBox_int1, ui_->spinBox_int2, ui_->spinBox_int3, ui_->spinBox_int4, ui_->spinBox_int5}) {
-        box->setMaximum(kMaxIntegrationTime);
+        box->setMaximum(controls::kMaxIntegrationTimeUs);
     }
-    ui_->spinBox_intgs->setMaximum(kMaxGrayscaleIntegrationTime);
-    ui_->spinBox_maxFps->setMaximum(kMaxFramesPerSecond);
-    ui_->spinBox_mindist->setMaximum(kMaxDistanceCm);
-    ui_->spinBox_maxdist->setMaximum(kMaxDistanceCm);
-    ui_->horizontalSlider2->setRange(0, kAmplitudeSliderMax);
-    ui_->horizontalSlider2->setUpperValue(kAmplitudeSliderMax);
+    ui_->spinBox_intgs->setMaximum(controls::kMaxGrayscaleIntegrationTimeUs);
+    ui_->spinBox_maxFps->setMaximum(controls::kMaxFramesPerSecond);
+    ui_->spinBox_mindist->setMaximum(controls::kMaxDistanceCm);
+    ui_->spinBox_maxdist->setMaximum(controls::kMaxDistanceCm);
+    ui_->horizontalSlider->setRange(0, controls::kMaxDistanceCm);
+    ui_->horizontalSlider2->setRange(0, controls::kAmplitudeSliderMax);
+    ui_->horizontalSlider2->setSpan(0, controls::kAmplitudeSliderMax);
 }
 
 void MainWindow::applyLanguage() {
@@ -272,18 +306,6 @@ void MainWindow::applyCaptions() {
     }
 }
 
-void MainWindow::loadSettings() {
-    const ConnectionSettings connection = settings_.connection();
-    ui_->lineEdit_netip->setText(connection.ipAddress);
-    if (connection.imageTypeIndex >= 0 && connection.imageTypeIndex < ui_->cmbBox_imagetype->count()) {
-        ui_->cmbBox_imagetype->setCurrentIndex(connection.imageTypeIndex);
-    }
-    ui_->radioButton_usb->setChecked(connection.useUsb);
-    ui_->radioButton_net->setChecked(!connection.useUsb);
-    ui_->lineEdit_udpport->setText(QString::fromStdString(options_.imagePort));
-    if (options_.debug) ctx_->modes |= kModeDebugBit;
-}
-
 bool MainWindow::anyDeveloperMode() const { return (ctx_->modes & kDeveloperModeMask) != 0; }
 
 // ---- Interface and address -------------------------------------------------------
@@ -328,7 +350,10 @@ void MainWindow::on_pushBtn_start_clicked() {
         refreshDeviceControls();
     }
 
-    ctx_->sdk->start(imageType, false);
+    if (!ctx_->sdk->start(imageType, false)) {
+        reportStartFailure(ctx_->sdk->isConnected());
+        return;
+    }
 
     ui_->pushBtnGSImage->hide();
     ui_->pushButtonSave2csv->hide();
@@ -365,11 +390,8 @@ void MainWindow::on_pushBtn_stop_clicked() {
 
 void MainWindow::on_cmbBox_imagetype_currentIndexChanged(int index) {
     if (index < 0) return;  // the box is being refilled
-    const ImageTypeView view = imageTypeView(index);
-    ui_->cmbBox_hdrmode->setEnabled(view.exposureControls);
-    ui_->spinBox_int1->setEnabled(view.exposureControls);
-    ui_->spinBox_intgs->setEnabled(!view.exposureControls);
-    resetPixelInfo(view);
+    applyImageTypeEnabling(index);
+    resetPixelInfo(imageTypeView(index));
 
     on_cmbBox_hdrmode_currentIndexChanged(ui_->cmbBox_hdrmode->currentIndex());
     if (!ui_->pushBtn_start->isEnabled()) {
@@ -378,6 +400,13 @@ void MainWindow::on_cmbBox_imagetype_currentIndexChanged(int index) {
         on_pushBtn_start_clicked();
     }
     ctx_->imageTypeIndex = static_cast<uint8_t>(index);
+}
+
+void MainWindow::applyImageTypeEnabling(int index) {
+    const ImageTypeView view = imageTypeView(index);
+    ui_->cmbBox_hdrmode->setEnabled(view.exposureControls);
+    ui_->spinBox_int1->setEnabled(view.exposureControls);
+    ui_->spinBox_intgs->setEnabled(!view.exposureControls);
 }
 
 void MainWindow::resetPixelInfo(const ImageTypeView& view) {
@@ -415,6 +444,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::shutdownRoutine() {
+    shuttingDown_ = true;
     if (ui_->cmbBox_imagetype->currentIndex() != kShutdownImageTypeIndex) {
         ui_->cmbBox_imagetype->setCurrentIndex(kShutdownImageTypeIndex);
     }
@@ -422,7 +452,10 @@ void MainWindow::shutdownRoutine() {
         ui_->pushBtn_start->click();
         QThread::msleep(kRestartPauseMs);
     }
+    // Stop even when the start failed: the camera may be streaming without our knowing.
     if (!ui_->pushBtn_start->isEnabled()) ui_->pushBtn_stop->click();
+    else
+        ctx_->sdk->stop();
 }
 
 void MainWindow::releaseForExit() {

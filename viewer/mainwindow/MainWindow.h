@@ -1,12 +1,14 @@
 // The viewer's top-level window: forms, connection, streaming and the SDK event path.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "LaunchOptions.h"
@@ -28,6 +30,12 @@ class Frame;
 }  // namespace Movoda
 
 namespace vantory {
+namespace controls {
+class CameraControls;
+struct ControlValues;
+struct DeviceView;
+struct ConfigReadBack;
+}  // namespace controls
 struct GuiContext;
 class TextSet;
 class FramePath;
@@ -61,6 +69,12 @@ public:
     // What ends the process after a confirmed close; exit() unless replaced (tests).
     void setExitHandler(std::function<void(int)> handler) { exitHandler_ = std::move(handler); }
     bool anyDeveloperMode() const;
+    // The settings as loaded at start-up (or last saved): the cloud window restores its
+    // geometry and grid from them.
+    const vantory::ViewerSettings& storedSettings() const { return loadedSettings_; }
+    // Save Settings: every control into the settings file; false when the file could
+    // not be replaced (the old one is kept).
+    bool saveSettings();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -112,12 +126,17 @@ private slots:
 
 private:
     // Construction steps.
+    void fitLeftPanel();
+    void fitScreen();
     void createAuxiliaryWindows();
     void fillComboBoxes();
     void applyInitialVisibility();
     void applyLimits();
     void applyLanguage();
     void loadSettings();
+    void applySeriesValues(const vantory::SeriesValues& series);
+    void applyFilterValues(const vantory::FilterValues& filters);
+    vantory::FilterValues collectFilterValues() const;
     void applyCaptions();
     void registerSdkCallbacks();
 
@@ -140,6 +159,27 @@ private:
     void onImageSelected(LabelImage* view, int x, int y);
     void onPixelSelectionCleared();
 
+    // Camera parameter controls (MainWindowControls.cpp): widget values in and out;
+    // what each value sends lives in controls::CameraControls.
+    vantory::controls::ControlValues controlValues() const;
+    void applyImageTypeEnabling(int index);
+    void applyExposureEnabling();
+    void setDistanceSliderRange(int maxCm);
+    void onDistanceSpan(int lower, int upper);
+    void onAmplitudeSpan(int lower, int upper);
+    void showFrameRateRefused();
+    void connectControls();
+    // Start failures and the frame-rate figure when frames stop (MainWindowControls.cpp).
+    void reportStartFailure(bool connected);
+    void checkFrameFlow();
+
+    // After connecting (MainWindowDevice.cpp).
+    void pushControlsToCamera();
+    void detectSeries(const vantory::controls::DeviceView& view);
+    void showDeviceView(const vantory::controls::DeviceView& view);
+    void applyReadBack(const vantory::controls::ConfigReadBack& values);
+    void updateModel(const std::string& modelName);
+
     // Filled by the work on camera controls, records, playback, export,
     // developer modes, maintenance, filters and the full settings store. Until then
     // they do nothing.
@@ -149,6 +189,8 @@ private:
     void applyFilterSettings();
     void enableFilterLibraryControls();
     void runRenderTypeHandler();
+    // Filled by the filter-settings work: what the render type sends.
+    void sendRenderType();
     void showDeveloperControls();
     void handleKeyPress(QKeyEvent* event);
     void handleCalibrationReport(const std::shared_ptr<const Movoda::CBEventData>& event);
@@ -165,6 +207,13 @@ private:
     void showRecordCount();
     void showPlaybackConfig();
     void showReflectivityCoef();
+    // Filled by the settings work: the HDR mode and integration times of the series.
+    void loadSeriesSettings(bool k150Series);
+    // Filled by the cloud-view work: the open cloud window's geometry and grid; empty
+    // while it is closed, and Save Settings then keeps the stored values.
+    std::optional<vantory::CloudViewState> cloudViewState() const;
+    // Filled by the scenes work: the model's scene settings from the scene file.
+    void applyModelScene(const std::string& modelString);
 
     vantory::LaunchOptions options_;
     vantory::SettingsStore settings_;
@@ -185,6 +234,14 @@ private:
     vantory::GuiContext* ctx_ = nullptr;
     std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
+    std::unique_ptr<vantory::controls::CameraControls> controls_;
+    QTimer* frameWatchdog_ = nullptr;
+    QElapsedTimer lastFrameShown_;
+    bool autoStartPending_ = false;  // "start" on the command line: press Start once connected
+    int modelCode_ = -1;             // model of the connected camera, -1 before the first
+    bool shuttingDown_ = false;      // the exit routine presses Start and Stop; no messages then
+    vantory::CommonTables commonTables_;
+    vantory::ViewerSettings loadedSettings_;
     vantory::ImuReportThrottle imuThrottle_;  // used on the SDK event thread only
     std::function<void(int)> exitHandler_;
     bool released_ = false;

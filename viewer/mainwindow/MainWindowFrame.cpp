@@ -112,6 +112,7 @@ void MainWindow::showLastFrame() {
 
     s.amplitude.renderReflectivity = filterUi_->comboBox_pcloudRendertype->currentIndex() == kRenderTypeReflectivity;
     s.amplitude.factoryTest = (ctx_->modes & kFactoryTestBit) != 0;
+    lastFrameShown_.start();
     ui_->label_fps->setText(
         statusline::fpsText(ctx_->sdk->getFrameRate(), s.timeType, s.syncLocked, s.timeText, s.ptpDateText));
     ui_->label_distance->setText(statusline::distanceText(s.distance));

@@ -73,7 +73,8 @@ QString connectionStateStyle(bool connected, std::uint32_t devState) {
 }
 
 QString usbConnectAddress(const QString& fieldText) {
-    if (fieldText.contains(QLatin1String(kSerialPortMarker))) return fieldText;
+    const QString name = fieldText.trimmed();
+    if (!name.isEmpty()) return name;
     return QString::fromLatin1(kDefaultSerialPort);
 }
 

@@ -27,8 +27,9 @@ ImageTypeView imageTypeView(int index);
 // Style sheet of label_connectstate.
 QString connectionStateStyle(bool connected, std::uint32_t devState);
 
-// The address used for the USB link: the field's text when it names a serial port,
-// otherwise the first camera port.
+// The address used for the USB link: the port the user chose or the auto-detect found
+// (any device name, such as a ttyUSB adapter or a /dev/serial/by-id link), or the
+// first camera port when the field is empty.
 QString usbConnectAddress(const QString& fieldText);
 
 struct SerialPortCandidate {

@@ -28,29 +28,9 @@ void MainWindow::on_pushBtn_configdev_clicked() {
     devWindow_->activateWindow();
 }
 
-// ---- Camera controls: filled by the camera-controls work ---------------------------
+// ---- Scenes: filled by the scenes work ---------------------------------------------
 
-void MainWindow::on_cmbBox_hdrmode_currentIndexChanged(int) {}
-void MainWindow::on_spinBox_int1_valueChanged(int) {}
-void MainWindow::on_spinBox_minamp_valueChanged(int) {}
-void MainWindow::on_spinBox_mindist_valueChanged(int) {}
-void MainWindow::on_spinBox_maxFps_valueChanged(int) {}
-void MainWindow::on_comboBox_channel_currentIndexChanged(int) {}
-void MainWindow::on_cmbBox_modfreq_currentIndexChanged(int) {}
-void MainWindow::on_checkBox_binningh_stateChanged(int) {}
-void MainWindow::on_checkBox_vcsel1_stateChanged(int) {}
-void MainWindow::on_checkBox_filtered_stateChanged(int) {}
-void MainWindow::on_comboBox_freq1_currentIndexChanged(int) {}
-void MainWindow::on_checkBox_dcs_stateChanged(int) {}
-void MainWindow::on_checkBox_gs_stateChanged(int) {}
-void MainWindow::on_pushButton_save2dev_clicked() {}
-void MainWindow::afterConnectSetup() {}
-void MainWindow::reloadFromDeviceConfig() {}
-void MainWindow::refreshDeviceControls() {}
-
-// ---- Settings store: filled by the settings work -----------------------------------
-
-void MainWindow::on_pushBtn_savesettings_clicked() {}
+void MainWindow::applyModelScene(const std::string&) {}
 
 // ---- Export, records and playback: filled by the records work ----------------------
 
@@ -73,18 +53,20 @@ void MainWindow::showPlaybackConfig() {}
 // ---- Point-cloud view: filled by the cloud-view work -------------------------------
 
 void MainWindow::startCloudViewer() {}
+std::optional<vantory::CloudViewState> MainWindow::cloudViewState() const {
+    return std::nullopt;
+}
 void MainWindow::tickCloudViewFrameRate() {}
 
 // ---- Filters: filled by the filter-settings work -----------------------------------
 
 void MainWindow::applyFilterSettings() {}
 void MainWindow::enableFilterLibraryControls() {}
-void MainWindow::runRenderTypeHandler() {}
+void MainWindow::sendRenderType() {}
 void MainWindow::showReflectivityCoef() {}
 
 // ---- Developer modes: filled by the developer-modes work ---------------------------
 
-void MainWindow::showDeveloperControls() {}
 void MainWindow::handleKeyPress(QKeyEvent*) {}
 
 // ---- Maintenance: filled by the calibration and firmware-update work ---------------

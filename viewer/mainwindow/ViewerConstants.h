@@ -44,6 +44,8 @@ constexpr int kPlaybackStopPauseMs = 200;
 constexpr int kInterruptQuitDelayMs = 1000;
 constexpr int kTimedMessageMs = 3000;
 
+// Combo box index of the grayscale image type.
+constexpr int kGrayscaleImageTypeIndex = 1;
 // Combo box index of "PointCloud+Amp", the type the camera is left in on exit.
 constexpr int kShutdownImageTypeIndex = 4;
 

@@ -23,6 +23,14 @@ constexpr std::array<Pair, static_cast<std::size_t>(Msg::Count)> kMessages = {{
     {"Select pcd or xbin files", "选择pcd或xbin文件"},
     {"select lens paramters", "选择相机内参文件"},
     {"Lens parameters written successfully", "相机内参写入成功"},
+    {"Confirm save to device?", "确认配置保存到设备吗?"},
+    {"Software and firmware are incompatible.", "Software and firmware are incompatible."},
+    {"Streaming did not start: no camera is connected. Check the camera address and the link, then "
+     "press "
+     "Start again.",
+     "未开始采集: 没有连接相机。请检查相机地址和连接后再按开始。"},
+    {"Streaming did not start: the camera did not accept the start command.",
+     "未开始采集: 相机未接受开始命令。"},
 }};
 
 struct CaptionPair {

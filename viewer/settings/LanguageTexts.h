@@ -26,6 +26,10 @@ enum class Msg {
     SelectPcdOrXbin,
     SelectLensParams,
     LensParamsWritten,
+    ConfirmSaveToDevice,
+    FirmwareIncompatible,
+    StartFailedNotConnected,
+    StartFailedRefused,
     Count
 };
 

@@ -174,10 +174,11 @@ private:
         return plane.empty() ? nullptr : plane.data();
     }
 
-    void applyModelConstants();
+    // Takes the model's reflectivity coefficients; true when its rows are stored mirrored.
+    bool applyModelConstants();
     void loadInfoBlock(const uint8_t* inner, size_t size);
     void loadFormat2Trailer(const uint8_t* inner, size_t size);
-    void decodePlanes(const uint8_t* planes, size_t count, uint32_t scale);
+    void decodePlanes(const uint8_t* planes, size_t count, uint32_t scale, bool mirror);
     void computeReflectivity(uint32_t scale);
     void applySdkBinning();
 

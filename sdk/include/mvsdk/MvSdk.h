@@ -28,13 +28,22 @@ struct MvStreamStats {
     uint64_t imageDiscarded = 0;    // replaced before delivery by a newer frame
     uint64_t framesWithheld = 0;    // decoded but not delivered while the link was unverified
     uint64_t framesDelivered = 0;   // handed to the frame callback
+    // Every frame the image stream started ends in exactly one of completed, broken and
+    // evicted, or is still pending.
     uint64_t udpFramesCompleted = 0;
     uint64_t udpFramesEvicted = 0;  // incomplete frames pushed out of the reassembly slots
-    uint64_t udpFramesBroken = 0;
+    uint64_t udpFramesBroken = 0;   // every byte arrived, but the packet marks are wrong
+    uint32_t udpFramesPending = 0;  // in reassembly right now
     uint64_t udpChunksDiscarded = 0;
+    uint64_t udpChunksDuplicate = 0;  // chunks whose bytes had all arrived already
+    uint64_t udpChunksLate = 0;       // chunks of frames that had already finished
     uint64_t udpDatagramsDropped = 0;
+    uint64_t udpForeignDatagrams = 0;  // sent from another address than the camera's
+    uint64_t udpReceiveErrors = 0;
     uint64_t udpImuReports = 0;
+    uint64_t reportsDropped = 0;    // IMU reports dropped because the event callback fell behind
     int udpReceiveBufferBytes = 0;  // granted by the system; 0 while the socket is closed
+    bool udpImagePortHeld = false;  // another program holds the image port
 };
 
 class MvSdk {
@@ -61,7 +70,15 @@ public:
     // SdkState name, then "-" + DevState name, or "-Unknow:" + number for 27 and above.
     std::string getStateString();
     bool getEndianFlag();
+    // On: starts big-endian and arms the detection of the camera's byte order;
+    // off: little-endian, no detection.
     bool setEndianFlag(bool flag);
+    // Fixes the byte order of length fields and payload numbers without detection, for a
+    // camera whose order is known (frames from the camera still carry theirs).
+    void setLinkByteOrder(bool bigEndian);
+    // Status (CmdStatus) of the last camera command this thread sent, so that a caller can
+    // tell a "busy" camera from a refusal; CMD_OK before any.
+    uint32_t getLastCmdStatus();
     uint32_t getFrameRate();
     uint32_t getReportRate();
     void setPlaybackMode(uint8_t flag);
@@ -82,6 +99,9 @@ public:
     bool resetDev();
     bool restoreFactory();
     bool getLensCalidata(LensParams& params);
+    // Connected: sends the image-stream destination. Not connected: stores the address and
+    // a port below 10000 for the connection follow-up (cameras stream only to such ports;
+    // a higher port is logged and not stored) and returns false.
     bool setUdpDestIp(const std::string& ip, uint16_t port);
     bool getImuExtrinsic(ImuExtrinsic& extrinsic, bool read);
     bool setRoi(uint16_t x0, uint16_t y0, uint16_t x1, uint16_t y1);

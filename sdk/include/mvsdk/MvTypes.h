@@ -86,6 +86,22 @@ enum SdkState : std::uint32_t {
 };
 constexpr std::size_t kSdkStateCount = 6;
 
+// Status of one command exchange: the camera's 4-bit status code, or what the SDK made of
+// the exchange (no answer, a status byte outside the table).
+enum CmdStatus : std::uint32_t {
+    CMD_OK = 0,
+    CMD_UNSUPPORT = 1,
+    CMD_BUSY = 2,
+    CMD_REJECT = 3,
+    CMD_REPORT = 7,
+    CMD_FORMAT = 8,
+    CMD_DATA = 9,
+    CMD_TIMEOUT = 15,
+    // A camera's status byte beyond the 4-bit table: a failure, never mistaken for "ok".
+    CMD_INVALID = 16,
+};
+constexpr std::uint32_t kMaxWireStatus = 15;
+
 // ---- Name tables (indexed by value) ----
 
 inline constexpr std::array<const char*, kImageTypeCount> kImageTypeNames = {

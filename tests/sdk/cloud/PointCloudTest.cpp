@@ -332,4 +332,77 @@ TEST_F(PointCloudTest, CloudRecomputedOnARebinnedFrame) {
     EXPECT_NEAR(p[1] / p[2], 0.0, 1e-5);
 }
 
+// SDK binning of x * y >= 8 makes a large-sensor frame smaller than the small sensor;
+// the cloud must still walk the large grid. A wall 1.5 m away stays flat at 1.5 m.
+TEST_F(PointCloudTest, BinnedWallOfTheLargeSensorStaysFlat) {
+    struct Case {
+        uint16_t binX, binY;
+    };
+    for (const Case c : {Case{3, 3}, Case{2, 4}, Case{8, 8}}) {
+        Movoda::frame_settings::setSdkBinning(c.binX, c.binY);
+        PacketPlan s;
+        s.distance.resize(s.pixels());
+        s.amplitude.assign(s.pixels(), 500);
+        for (size_t i = 0; i < s.pixels(); ++i) {
+            // Received column c sits on grid column c; the default lens has no distortion.
+            const double rx = (double(i % s.width) - 160.0) / 170.0;
+            const double ry = (double(i / s.width) - 120.0) / 170.0;
+            s.distance[i] = static_cast<uint16_t>(std::lround(1500.0 * std::sqrt(rx * rx + ry * ry + 1.0)));
+        }
+        auto f = decodeFrame(s);
+        generate(*f);
+        EXPECT_FALSE(processor.smallSensor()) << c.binX << "x" << c.binY;
+        ASSERT_EQ(f->cloudPointCount(), size_t(320 / c.binX) * (240 / c.binY));
+        float minX = 0, maxX = 0;
+        size_t off = 0;
+        for (size_t i = 0; i < f->cloudPointCount(); ++i) {
+            const float* p = f->cloudData() + i * Frame::kCloudStride;
+            // The binned pixel's ray is its block's corner: a pixel or so off the average.
+            if (std::fabs(p[2] - 1.5f) > 0.03f) ++off;
+            if (p[0] < minX) minX = p[0];
+            if (p[0] > maxX) maxX = p[0];
+        }
+        EXPECT_EQ(off, 0u) << c.binX << "x" << c.binY;
+        // The wall spans the whole field of view, not one ray.
+        EXPECT_LT(minX, -1.2f);
+        EXPECT_GT(maxX, 1.2f);
+    }
+}
+
+// An erased calibration sends NaN: the default lens is taken once, and the same lens
+// arriving with every frame neither rebuilds the table nor prints again.
+TEST_F(PointCloudTest, NonFiniteLensMeansNoCalibration) {
+    LensParams other;
+    other.fx = 200.0f;
+    ::testing::internal::CaptureStdout();
+    processor.setLensParams(other);
+    ::testing::internal::GetCapturedStdout();
+
+    struct Case {
+        float bad;
+        const char* printed;  // three frames with the same erased lens
+    };
+    const Case cases[] = {
+        {std::nanf(""), "camparams not finite: used the default lens\nchanged camparams fx=170.000000 k1=0.000000\n"},
+        {HUGE_VALF, ""},  // the default lens is in use already and the warning was given
+    };
+    for (const Case& c : cases) {
+        LensParams erased;
+        erased.k2 = c.bad;
+        ::testing::internal::CaptureStdout();
+        for (int frame = 0; frame < 3; ++frame) processor.setLensParams(erased);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.printed);
+        EXPECT_FLOAT_EQ(processor.lens().fx, 170.0f);
+        EXPECT_EQ(processor.lens().k2, 0.0f);
+        auto f = uniformFrame(320, 240, 1000);
+        generate(*f);
+        EXPECT_FLOAT_EQ(point(*f, 159, 120)[2], 1.0f);
+    }
+    ::testing::internal::CaptureStdout();
+    LensParams erased;
+    erased.cx = std::nanf("");
+    processor.setLensParams(erased);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+}
+
 }  // namespace

@@ -23,10 +23,8 @@ protected:
         fake_ = fake.get();
         // Each request is stamped with the connection state and the silent ticks at send time.
         fake_->marker = [this] { return (raw_->sdkState() << 16) | raw_->silentSeconds(); };
-        Movoda::daemon::DaemonTiming timing;
+        Movoda::daemon::DaemonTiming timing = timing_;
         timing.tick = tick_;
-        timing.connectRetry = 20ms;
-        timing.endianFlipPause = 10ms;
         daemon_ = std::make_unique<Movoda::MvDaemon>(std::move(fake), nullptr, timing);
         raw_ = daemon_.get();
         daemon_->setEventCallback([this](const EventPtr& event) {
@@ -74,6 +72,13 @@ protected:
     // Supervisor tick; long enough that a test thread descheduled for a while does not
     // miss the state it waits for.
     std::chrono::milliseconds tick_ = 20ms;
+    // Fast retries; a test may change them in its constructor.
+    Movoda::daemon::DaemonTiming timing_ = [] {
+        Movoda::daemon::DaemonTiming t;
+        t.connectRetry = 20ms;
+        t.endianFlipPause = 10ms;
+        return t;
+    }();
     FakeTransport* fake_ = nullptr;
     Movoda::MvDaemon* raw_ = nullptr;
     std::unique_ptr<Movoda::MvDaemon> daemon_;

@@ -29,7 +29,7 @@ protected:
             std::lock_guard<std::mutex> lock(mutex_);
             events_.push_back(event);
         });
-        daemon_.setImagePort(17612);
+        daemon_.setImagePort(9612);
     }
     std::vector<std::pair<int, int>> connectedEvents() {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <iostream>
 #include <set>
 
@@ -233,4 +234,67 @@ TEST_F(DaemonStateTest, PipelineSeams) {
     EXPECT_EQ(stopCalls.load(), 1);
     daemon_->stop();
     EXPECT_EQ(stopCalls.load(), 1);
+}
+
+// Reports pile up behind a stuck event callback: the newest are kept, nothing else is
+// dropped, and the drops are counted.
+TEST_F(DaemonStateTest, SlowEventCallbackCostsOldReportsOnly) {
+    fake_->allowConnect = false;
+    std::mutex mutex;
+    std::condition_variable released;
+    bool hold = true;
+    std::atomic<bool> entered{false};
+    std::vector<EventPtr> seen;
+    daemon_->setEventCallback([&](const EventPtr& event) {
+        std::unique_lock<std::mutex> lock(mutex);
+        seen.push_back(event);
+        if (event->cmdId == cmd::kDataReport && event->data.at(0) == 0) {
+            entered = true;
+            released.wait_for(lock, 10s, [&] { return !hold; });
+        }
+    });
+    daemon_->startup();
+    const auto report = [&](uint8_t n) { daemon_->deliverUdpReport({252, n, 0, 2, 3}); };
+    report(0);
+    ASSERT_TRUE(waitUntil([&] { return entered.load(); }));
+    for (uint8_t n = 1; n <= 100; ++n) {
+        report(n);
+        if (n == 50) daemon_->updateDevState(5);
+    }
+    EXPECT_EQ(daemon_->reportsDropped(), 100 - daemon::kMaxQueuedReports);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        hold = false;
+    }
+    released.notify_all();
+    const auto reportsSeen = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return std::count_if(seen.begin(), seen.end(),
+                             [](const EventPtr& e) { return e->cmdId == cmd::kDataReport; });
+    };
+    ASSERT_TRUE(waitUntil([&] { return reportsSeen() == 1 + long(daemon::kMaxQueuedReports); }));
+    daemon_->stop();
+    std::vector<int> reports;
+    int devStates = 0;
+    for (const auto& e : seen) {
+        if (e->cmdId == cmd::kDataReport) reports.push_back(e->data[0]);
+        if (e->eventName == "devState") ++devStates;
+    }
+    ASSERT_EQ(reports.size(), 1 + daemon::kMaxQueuedReports);
+    EXPECT_EQ(reports[1], 101 - int(daemon::kMaxQueuedReports));  // the newest survived
+    EXPECT_EQ(devStates, 1);
+}
+
+// A peer that accepts the connection and closes it at once is retried after a pause that
+// doubles, not in a tight loop.
+TEST_F(DaemonStateTest, LinkThatClosesAtOnceIsRetriedWithBackOff) {
+    fake_->closeOnReceive = true;
+    daemon_->startup();
+    ASSERT_TRUE(waitUntil([&] { return daemon_->reconnectDelay() >= 800ms; }, 5s));
+    // 100 + 200 + 400 ms of pauses went by, so only a handful of tries were made.
+    EXPECT_LE(fake_->connects.load(), 6);
+    EXPECT_GE(fake_->connects.load(), 4);
+    fake_->closeOnReceive = false;
+    ASSERT_TRUE(waitUntil(
+        [&] { return daemon_->sdkState() == SDK_TxRxVerifying && fake_->isConnected(); }, 5s));
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <future>
 #include <thread>
 
@@ -184,4 +185,44 @@ TEST_F(TransceiveTest, ConcurrentCallersEachGetTheirOwnResponse) {
         }));
     }
     for (auto& c : callers) EXPECT_TRUE(c.get());
+}
+
+// The split trailer carries a whole status byte; only 0..15 are camera statuses.
+TEST_F(TransceiveTest, StatusByteOutsideTheTableIsAFailure) {
+    startConnected();
+    const std::pair<uint8_t, uint32_t> table[] = {{0x00, CMD_OK},
+                                                  {0x02, CMD_BUSY},
+                                                  {0x0F, CMD_TIMEOUT},
+                                                  {0x10, CMD_INVALID},
+                                                  {0xF0, CMD_INVALID}};
+    for (const auto& [byte, status] : table) {
+        fake_->setResponder([byte = byte](const Bytes& request) -> std::vector<Bytes> {
+            return {FakeTransport::innerSplit(request[0], byte)};
+        });
+        testing::internal::CaptureStdout();
+        const CmdResult result = daemon_->transceiveCmd(cmd::kGetDevConfig, {}, 300);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(result.status, status) << int(byte);
+        EXPECT_EQ(MvDaemon::lastStatusOfThisThread(), status);
+        if (status == CMD_INVALID) {
+            EXPECT_NE(printed.find("error= invalid"), std::string::npos);
+        }
+    }
+}
+
+// A command waits on a silent camera when the link drops and reopens: the reopened link
+// is checked at once, and the old exchange ends instead of running out its four tries.
+TEST_F(TransceiveTest, ReopenedLinkEndsAnExchangeInProgress) {
+    startConnected();
+    const int connectsBefore = fake_->connects.load();
+    auto pending = std::async(std::launch::async,
+                              [&] { return daemon_->transceiveCmd(cmd::kGetDevInfo, {}, 3000); });
+    ASSERT_TRUE(waitUntil([&] { return fake_->sentIds().back() == cmd::kGetDevInfo; }));
+    fake_->disconnect();
+    ASSERT_EQ(pending.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(pending.get().status, CMD_TIMEOUT);
+    EXPECT_GT(fake_->connects.load(), connectsBefore);
+    const auto ids = fake_->sentIds();
+    EXPECT_EQ(ids.back(), cmd::kLinkCheck) << "the new link was checked";
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), cmd::kGetDevInfo), 1);
 }

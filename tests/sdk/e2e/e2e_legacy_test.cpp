@@ -1,4 +1,4 @@
-// MvSdk against an older simulated camera on 127.0.0.41 (image port 17641): big-endian
+// MvSdk against an older simulated camera on 127.0.0.41 (image port 9641): big-endian
 // link, the older device information and configuration layouts, big-endian payload
 // fields and the older frame format.
 #include "E2eSupport.h"
@@ -9,7 +9,7 @@ using namespace e2e;
 using Bytes = std::vector<uint8_t>;
 
 constexpr const char* kCamera = "127.0.0.41";
-constexpr uint16_t kImagePort = 17641;
+constexpr uint16_t kImagePort = 9641;
 
 class LegacyE2e : public ::testing::Test {
 protected:

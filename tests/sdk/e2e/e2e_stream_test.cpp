@@ -1,4 +1,4 @@
-// MvSdk streaming from the simulated camera on 127.0.0.42 (image port 17642): decoded
+// MvSdk streaming from the simulated camera on 127.0.0.42 (image port 9642): decoded
 // frames with their point cloud, chunks arriving out of order, IMU reports as events,
 // newest-frame-only delivery to a slow application, and destruction while streaming.
 #include <dirent.h>
@@ -12,7 +12,7 @@ namespace {
 using namespace e2e;
 
 constexpr const char* kCamera = "127.0.0.42";
-constexpr uint16_t kImagePort = 17642;
+constexpr uint16_t kImagePort = 9642;
 // The simulated wall stands 1.5 m in front of the camera.
 constexpr uint32_t kWallMm = 1500;
 

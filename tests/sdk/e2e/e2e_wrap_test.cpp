@@ -1,4 +1,4 @@
-// MvSdk against the simulated camera on 127.0.0.43 (image port 17643) with frame
+// MvSdk against the simulated camera on 127.0.0.43 (image port 9643) with frame
 // sequence numbers starting just below the 16-bit wrap and datagrams lost on the way:
 // incomplete frames are evicted and counted, complete ones keep coming across the wrap.
 #include "E2eSupport.h"
@@ -8,7 +8,7 @@ namespace {
 using namespace e2e;
 
 constexpr const char* kCamera = "127.0.0.43";
-constexpr uint16_t kImagePort = 17643;
+constexpr uint16_t kImagePort = 9643;
 
 class WrapE2e : public ::testing::Test {
 protected:

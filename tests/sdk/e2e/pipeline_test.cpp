@@ -47,7 +47,7 @@ protected:
     void TearDown() override { daemon_.reset(); }
 
     bool intake(const Bytes& inner, const std::string& name = "") {
-        return pipeline_->intake(inner.data(), inner.size(), name);
+        return pipeline_->intake(inner.data(), inner.size(), name, Movoda::FrameSource::Live);
     }
     size_t frameCount() {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -2,6 +2,10 @@
 // and the size checks.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <thread>
+
 #include "FrameTestSupport.h"
 
 using namespace vantory_test;
@@ -109,14 +113,12 @@ TEST_F(FrameDecodeTest, K75StoresRowsUnmirroredAndTheNextModelMirrorsAgain) {
     s.model = "MK75-A";
     auto f = decodeFrame(s);
     ASSERT_TRUE(f);
-    EXPECT_TRUE(Movoda::frame_settings::mirrorOff());
     EXPECT_EQ(f->distance(0), 10u);
     EXPECT_EQ(f->distance(2), 30u);
 
     s.model = "XR300PLUS";
     f = decodeFrame(s);
     ASSERT_TRUE(f);
-    EXPECT_FALSE(Movoda::frame_settings::mirrorOff());
     EXPECT_EQ(f->distance(0), 30u);
 
     // A token at position 0 does not count, so this one mirrors.
@@ -124,6 +126,35 @@ TEST_F(FrameDecodeTest, K75StoresRowsUnmirroredAndTheNextModelMirrorsAgain) {
     f = decodeFrame(s);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->distance(0), 30u);
+}
+
+// Two SDK instances (a K75 and another model) decode on their own threads; neither may
+// change how the other's rows are stored.
+TEST_F(FrameDecodeTest, ModelsDecodedSideBySideKeepTheirOwnRowOrder) {
+    PacketPlan k75;
+    k75.width = 64;
+    k75.height = 4;
+    k75.model = "MK75-A";
+    k75.distance.resize(k75.pixels());
+    for (size_t i = 0; i < k75.pixels(); ++i) k75.distance[i] = static_cast<uint16_t>(100 + i % k75.width);
+    PacketPlan other = k75;
+    other.model = "XR300PLUS";
+    const std::vector<uint8_t> k75Inner = buildInner(k75);
+    const std::vector<uint8_t> otherInner = buildInner(other);
+
+    std::atomic<int> wrong{0};
+    auto decodeMany = [&wrong](const PacketPlan& plan, const std::vector<uint8_t>& inner, uint32_t firstValue) {
+        for (int k = 0; k < 400; ++k) {
+            auto f = makeFrame(plan, inner);
+            f->decode();
+            if (f->distance(0) != firstValue) wrong.fetch_add(1);
+        }
+    };
+    std::thread a(decodeMany, std::cref(k75), std::cref(k75Inner), 100u);
+    std::thread b(decodeMany, std::cref(other), std::cref(otherInner), 100u + 63u);
+    a.join();
+    b.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 struct TokenCase {

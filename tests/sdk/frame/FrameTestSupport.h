@@ -15,7 +15,6 @@ protected:
     static void reset() {
         Movoda::frame_settings::setSdkBinning(0, 0);
         Movoda::frame_settings::setReflectivityLimit(0);
-        Movoda::frame_settings::setMirrorOff(false);
     }
     // Stored index of received pixel (row, column) with mirroring on.
     static size_t mirrored(size_t row, size_t column, size_t width) {

@@ -14,6 +14,7 @@ TEST(CmdStatusNames, EveryCode) {
                                 "Unknow", "Unknow",    "Unknow", "timeout"};
     for (uint32_t code = 0; code < 16; ++code)
         EXPECT_STREQ(cmdStatusName(code), expected[code]) << code;
+    EXPECT_STREQ(cmdStatusName(CMD_INVALID), "invalid");
     EXPECT_STREQ(cmdStatusName(1000), "Unknow");
 }
 

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <boost/asio/io_context.hpp>
+
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "LoopbackPeer.h"
@@ -17,7 +22,7 @@ namespace {
 
 constexpr const char* kPeerAddress = "127.0.0.10";
 constexpr const char* kSilentAddress = "127.0.0.11";  // nothing listens here
-constexpr uint16_t kImagePort = 17610;
+constexpr uint16_t kImagePort = 9610;
 
 Bytes innerOf(const Bytes& packet) {
     return Bytes(packet.begin() + 8, packet.end() - 4);
@@ -25,6 +30,24 @@ Bytes innerOf(const Bytes& packet) {
 
 class NetTransportTest : public ::testing::Test {
 protected:
+    boost::asio::ip::udp::socket senderOn(const std::string& address) {
+        boost::asio::ip::udp::socket socket(io_, boost::asio::ip::udp::v4());
+        socket.bind({boost::asio::ip::make_address_v4(address), 0});
+        return socket;
+    }
+    void sendTo(boost::asio::ip::udp::socket& socket, const Bytes& datagram) {
+        socket.send_to(boost::asio::buffer(datagram),
+                       {boost::asio::ip::make_address_v4(kPeerAddress), kImagePort});
+    }
+    // Reads the image socket until a frame completes or the time runs out.
+    bool receiveFrame(Bytes& out, std::chrono::milliseconds limit = 3s) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (net_.udpReceiveFrame(out)) return true;
+        }
+        return false;
+    }
+
     void SetUp() override {
         net_.setBigEndianLength(false);
         net_.setAddress(kPeerAddress);
@@ -171,7 +194,7 @@ TEST_F(NetTransportTest, ImageSocketOpensOnceAndReopens) {
 
 TEST_F(NetTransportTest, ImageSocketReceivesDatagramsAndCountsJunk) {
     ASSERT_TRUE(net_.openUdp(kImagePort));
-    boost::asio::ip::udp::socket sender(io_, boost::asio::ip::udp::v4());
+    boost::asio::ip::udp::socket sender = senderOn(kPeerAddress);
     const Bytes junk(8, 0xEE);  // shorter than a chunk header
     sender.send_to(
         boost::asio::buffer(junk),
@@ -185,4 +208,124 @@ TEST_F(NetTransportTest, ImageSocketReceivesDatagramsAndCountsJunk) {
     const auto stats = net_.udpStats();
     EXPECT_EQ(stats.framesCompleted, 0u);
     EXPECT_GT(stats.datagramsDropped + stats.chunksDiscarded, 0u);
+}
+
+// A single-chunk frame datagram with the chunk header in the given byte order.
+static Bytes frameDatagram(uint16_t sequence, bool bigEndianHeader) {
+    const uint8_t trailer[] = {0x00, 0x03, 0x03};
+    const Bytes payload(200, uint8_t(sequence));
+    const Bytes frame = packet::buildPacket(251, payload.data(), payload.size(), trailer, 3, false);
+    Bytes d;
+    const auto put = [&](uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            d.push_back(uint8_t(value >> (bigEndianHeader ? 8 * (bytes - 1 - i) : 8 * i)));
+    };
+    put(sequence, 2);
+    put(frame.size(), 4);
+    put(frame.size(), 2);
+    put(0, 4);
+    put(0, 8);
+    d.insert(d.end(), frame.begin(), frame.end());
+    return d;
+}
+
+// Only the camera streams into the image socket; and whatever order its chunk headers use,
+// the command channel keeps its own.
+TEST_F(NetTransportTest, ImageDatagramsFromOtherHostsAreIgnored) {
+    ASSERT_TRUE(net_.openUdp(kImagePort));
+    auto stranger = senderOn(kSilentAddress);
+    auto camera = senderOn(kPeerAddress);
+    sendTo(stranger, frameDatagram(1, false));
+    sendTo(camera, frameDatagram(2, true));
+    Bytes out;
+    ASSERT_TRUE(receiveFrame(out));
+    EXPECT_EQ(out[1], 2) << "the camera's frame, not the stranger's";
+    EXPECT_EQ(net_.foreignDatagrams(), 1u);
+    EXPECT_FALSE(net_.getBigEndianLength());
+    EXPECT_EQ(net_.udpStats().framesCompleted, 1u);
+}
+
+TEST_F(NetTransportTest, ImagePortHeldByAnotherProgramFailsTheOpen) {
+    CommnunicationNet other(io_);
+    other.setAddress(kPeerAddress);
+    ASSERT_TRUE(net_.openUdp(kImagePort));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(other.openUdp(kImagePort));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(other.imagePortHeld());
+    EXPECT_NE(
+        printed.find("image port " + std::to_string(kImagePort) + " is held by another program"),
+        std::string::npos)
+        << printed;
+    net_.closeUdp();
+    EXPECT_TRUE(other.openUdp(kImagePort));  // free again
+    EXPECT_FALSE(other.imagePortHeld());
+    other.closeUdp();
+
+    // A multicast stream is shared by whoever asks for it.
+    net_.setImagePortShared(true);
+    other.setImagePortShared(true);
+    ASSERT_TRUE(net_.openUdp(kImagePort));
+    EXPECT_TRUE(other.openUdp(kImagePort));
+}
+
+// The descriptor of the UDP socket bound to the port, found through /proc.
+static int udpSocketOnPort(uint16_t port) {
+    std::ifstream table("/proc/net/udp");
+    std::string line;
+    std::getline(table, line);  // header
+    char portHex[8];
+    std::snprintf(portHex, sizeof portHex, "%04X", port);
+    std::string inode;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout;
+        fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+            timeout >> inode;
+        if (local.size() > 4 && local.substr(local.size() - 4) == portHex) break;
+        inode.clear();
+    }
+    if (inode.empty()) return -1;
+    for (int fd = 0; fd < 1024; ++fd) {
+        char link[64] = {};
+        const std::string path = "/proc/self/fd/" + std::to_string(fd);
+        if (::readlink(path.c_str(), link, sizeof link - 1) > 0 &&
+            std::string(link) == "socket:[" + inode + "]")
+            return fd;
+    }
+    return -1;
+}
+
+TEST_F(NetTransportTest, ReceiveErrorIsReportedAsUdpError) {
+    ASSERT_TRUE(net_.openUdp(kImagePort));
+    const int fd = udpSocketOnPort(kImagePort);
+    ASSERT_GE(fd, 0);
+    // Something readable that is not a socket takes the socket's place: receiving fails.
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    ASSERT_EQ(::write(pipeFds[1], "x", 1), 1);
+    ASSERT_EQ(::dup2(pipeFds[0], fd), fd);
+    testing::internal::CaptureStdout();
+    Bytes out;
+    EXPECT_FALSE(net_.udpReceiveFrame(out));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed.rfind("udp error ", 0), 0u) << printed;
+    EXPECT_EQ(net_.udpReceiveErrors(), 1u);
+    net_.closeUdp();
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+}
+
+// A damaged length field promises more bytes than ever come; later packets still pass.
+TEST_F(NetTransportTest, StalledLengthDoesNotHoldLaterPacketsBack) {
+    ASSERT_TRUE(net_.connect());
+    ASSERT_TRUE(peer_.waitFor([&] { return peer_.connections() == 1; }));
+    Bytes bytes = {0x7E, 0xFF, 0xAA, 0x55, 0xE8, 0x03, 0x00, 0x00, 4, 1, 2};
+    const Bytes answer = LoopbackPeer::response(4, {1, 2, 3}, 0, 2, false);
+    bytes.insert(bytes.end(), answer.begin(), answer.end());
+    ASSERT_TRUE(peer_.send(bytes));
+    const auto out = receive(1, 3s);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0], innerOf(answer));
+    EXPECT_EQ(net_.droppedStreamBytes(), 11u);
 }

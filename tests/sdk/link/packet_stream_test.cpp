@@ -175,6 +175,66 @@ TEST_P(PacketStreamTest, RandomChunkingOfLongStream) {
     for (size_t i = 0; i < packets.size(); ++i) EXPECT_EQ(out[i], innerOf(packets[i])) << i;
 }
 
+// A start mark with a damaged but plausible length (1000) and a few bytes behind it.
+static Bytes stalledHeader(bool bigEndian) {
+    Bytes out{0x7E, 0xFF, 0xAA, 0x55, 0, 0, 0, 0, 9, 9, 9};
+    writeU32(out.data() + 4, 1000, bigEndian);
+    return out;
+}
+
+// Packets behind a stalled one are released as soon as one of them is complete: without
+// waiting for the 1000 bytes the length asks for, and without waiting for any deadline.
+TEST_P(PacketStreamTest, CompletePacketBehindAStalledLengthIsReleased) {
+    using Clock = PacketStream::Clock;
+    const Clock::time_point t0{};
+    const Bytes stalled = stalledHeader(bigEndian());
+    const Bytes a = response(4, {1}, bigEndian());
+    const Bytes b = response(5, Bytes(30, 2), bigEndian());
+    stream_.append(stalled.data(), stalled.size(), t0);
+    stream_.append(a.data(), 10, t0);  // the first packet is still incomplete
+    Bytes inner;
+    EXPECT_FALSE(stream_.next(inner, bigEndian(), t0));
+    EXPECT_EQ(stream_.droppedBytes(), 0u);
+    stream_.append(a.data() + 10, a.size() - 10, t0);
+    stream_.append(b.data(), b.size(), t0);
+    ASSERT_TRUE(stream_.next(inner, bigEndian(), t0));
+    EXPECT_EQ(inner, innerOf(a));
+    ASSERT_TRUE(stream_.next(inner, bigEndian(), t0));
+    EXPECT_EQ(inner, innerOf(b));
+    EXPECT_EQ(stream_.droppedBytes(), stalled.size());
+    EXPECT_EQ(stream_.stalledPackets(), 1u);
+}
+
+// A waiting packet is given up only after a silence of kStallLimit; a slow one whose bytes
+// keep coming is not.
+TEST_P(PacketStreamTest, StalledPacketIsGivenUpAfterASilence) {
+    using Clock = PacketStream::Clock;
+    const Clock::time_point t0{};
+    const auto limit = PacketStream::kStallLimit;
+    const Bytes stalled = stalledHeader(bigEndian());
+    stream_.append(stalled.data(), stalled.size(), t0);
+    Bytes inner;
+    EXPECT_FALSE(stream_.next(inner, bigEndian(), t0 + limit - std::chrono::milliseconds(1)));
+    EXPECT_EQ(stream_.stalledPackets(), 0u);
+    EXPECT_FALSE(stream_.next(inner, bigEndian(), t0 + limit));
+    EXPECT_EQ(stream_.stalledPackets(), 1u);
+    // All but a tail that could begin the next start mark.
+    EXPECT_EQ(stream_.droppedBytes(), stalled.size() - (kMarkSize - 1));
+
+    const Bytes slow = response(251, Bytes(5000, 3), bigEndian());
+    Clock::time_point now = t0 + limit;
+    for (size_t at = 0; at < slow.size(); at += 1000) {
+        stream_.append(slow.data() + at, std::min<size_t>(1000, slow.size() - at), now);
+        now += limit - std::chrono::milliseconds(10);  // silent, but not for long
+        if (at + 1000 < slow.size()) {
+            EXPECT_FALSE(stream_.next(inner, bigEndian(), now));
+        }
+    }
+    ASSERT_TRUE(stream_.next(inner, bigEndian(), now));
+    EXPECT_EQ(inner, innerOf(slow));
+    EXPECT_EQ(stream_.stalledPackets(), 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(ByteOrders, PacketStreamTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? std::string("BigEndian")

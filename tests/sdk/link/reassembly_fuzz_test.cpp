@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "DatagramPlanner.h"
 #include "link/UdpReassembler.h"
 #include "reassembly_datagrams.h"
 
@@ -151,6 +152,70 @@ TEST_P(ReassemblyFuzz, ArbitraryDatagramsAreHandledSafely) {
     for (const auto& d : chunkFrame(packet, 1000, 1000, false)) done = feedExact(r, d, out);
     ASSERT_TRUE(done);
     EXPECT_EQ(out, innerOf(packet));
+}
+
+// A frame packet whose every payload byte tells the sequence it belongs to: the byte at
+// packet position p is the low (p even) or high (p odd) byte of the sequence.
+std::vector<uint8_t> sequenceFilledPacket(uint16_t sequence, size_t payloadBytes) {
+    std::vector<uint8_t> payload(payloadBytes);
+    const size_t first = Movoda::packet::kInnerOffset + 1;  // packet position of payload[0]
+    for (size_t i = 0; i < payloadBytes; ++i)
+        payload[i] = static_cast<uint8_t>(((first + i) & 1) ? sequence >> 8 : sequence);
+    const uint8_t trailer[] = {0x00, 0x03, 0x03};
+    return Movoda::packet::buildPacket(251, payload.data(), payload.size(), trailer, sizeof trailer,
+                                       false);
+}
+
+bool holdsOnlyItsOwnSequence(const std::vector<uint8_t>& inner, uint16_t& sequence) {
+    constexpr size_t kPayloadStart = 1, kTrailer = 3;
+    if (inner.size() < kPayloadStart + 2 + kTrailer) return false;
+    const size_t first = Movoda::packet::kInnerOffset + kPayloadStart;
+    const auto at = [&](size_t i) { return inner[kPayloadStart + i]; };
+    // Payload index 0 sits at an odd packet position: it is the high byte.
+    sequence = static_cast<uint16_t>((at(0) << 8) | at(1));
+    for (size_t i = 0; kPayloadStart + i + kTrailer < inner.size(); ++i) {
+        const uint8_t expected = ((first + i) & 1) ? sequence >> 8 : sequence & 0xFF;
+        if (at(i) != expected) return false;
+    }
+    return true;
+}
+
+// The simulated camera's own fault injection (loss, duplicates, neighbours swapped) on
+// frames of realistic size: no delivered frame may hold a byte of another frame, and
+// every frame sent is accounted for exactly once.
+TEST_P(ReassemblyFuzz, LossAndDuplicatesNeverDeliverForeignBytes) {
+    std::mt19937 rng(GetParam());
+    std::atomic<bool> order{false};
+    UdpReassembler r(order);
+    camsim::DatagramPlanner planner(GetParam());
+    camsim::DatagramFaults faults;
+    faults.drop = 0.01;
+    faults.duplicate = 0.01;
+    faults.reorder = 0.01;
+    std::vector<uint8_t> out;
+    uint16_t sequence = static_cast<uint16_t>(65400 + rng() % 100);
+    constexpr int kFrames = 400;
+    uint64_t delivered = 0;
+    for (int f = 0; f < kFrames; ++f, ++sequence) {
+        const auto packet = sequenceFilledPacket(sequence, 20000 + rng() % 300000);
+        planner.sendFrame(packet, sequence, false, faults, [&](const uint8_t* d, size_t n) {
+            if (!feedExact(r, std::vector<uint8_t>(d, d + n), out)) return;
+            ++delivered;
+            uint16_t owner = 0;
+            ASSERT_TRUE(holdsOnlyItsOwnSequence(out, owner)) << "frame " << sequence;
+            EXPECT_EQ(out.size(), packet.size() - Movoda::packet::kFramingSize);
+        });
+    }
+    const auto s = r.stats();
+    EXPECT_EQ(s.framesCompleted, delivered);
+    EXPECT_EQ(s.framesBroken, 0u);
+    EXPECT_EQ(s.framesCompleted + s.framesBroken + s.framesEvicted + s.framesPending,
+              uint64_t{kFrames});
+    const auto sent = planner.counters();
+    EXPECT_GT(sent.dropped, 0u);
+    EXPECT_GT(sent.duplicated, 0u);
+    EXPECT_GT(s.chunksDuplicate + s.chunksLate, 0u);
+    EXPECT_LT(s.framesCompleted, uint64_t{kFrames});  // losses did cost frames
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ReassemblyFuzz, ::testing::Values(1u, 20261207u, 0xC0FFEEu));

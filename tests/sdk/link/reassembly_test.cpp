@@ -46,11 +46,12 @@ protected:
 TEST_F(ReassemblyTest, ChunksOutOfOrderCompleteOnTheLastOne) {
     for (bool order : {false, true}) {
         big = order;
-        auto chunks = threeChunks(20, 1);
+        const uint16_t sequence = order ? 21 : 20;
+        auto chunks = threeChunks(sequence, 1);
         EXPECT_FALSE(feed(chunks[2]));
         EXPECT_FALSE(feed(chunks[0]));
         ASSERT_TRUE(feed(chunks[1]));
-        EXPECT_EQ(out, innerOf(frames[20]));
+        EXPECT_EQ(out, innerOf(frames[sequence]));
         EXPECT_EQ(big.load(), order) << "a well-formed stream keeps the byte order";
     }
     EXPECT_EQ(reassembler.stats().framesCompleted, 2u);
@@ -152,16 +153,19 @@ TEST_F(ReassemblyTest, FullDiscardListReplacesItsSmallestEntry) {
     // The list held 100, 101, 102; 103 replaced 100.
     EXPECT_FALSE(feed(f[101][1]));
     EXPECT_FALSE(feed(f[103][1]));
+    EXPECT_EQ(reassembler.stats().chunksDiscarded, 2u);
+    // Off the list, but remembered as finished: late, and no frame in progress is evicted.
     const uint64_t evictedBefore = reassembler.stats().framesEvicted;
-    EXPECT_FALSE(feed(f[100][1]));  // accepted again: claims a slot by eviction
-    EXPECT_EQ(reassembler.stats().framesEvicted, evictedBefore + 1);
+    EXPECT_FALSE(feed(f[100][1]));
+    EXPECT_EQ(reassembler.stats().framesEvicted, evictedBefore);
+    EXPECT_EQ(reassembler.stats().chunksLate, 1u);
 }
 
 TEST_F(ReassemblyTest, OppositeByteOrderIsAdoptedPermanently) {
     for (bool start : {false, true}) {
         big = start;
         const auto packet = makeFramePacket(2500 - 12, 9, !start);
-        const auto chunks = chunkFrame(packet, 77, 1000, !start);
+        const auto chunks = chunkFrame(packet, start ? 78 : 77, 1000, !start);
         EXPECT_FALSE(feed(chunks[0]));
         EXPECT_EQ(big.load(), !start);
         EXPECT_FALSE(feed(chunks[1]));
@@ -301,14 +305,60 @@ TEST_F(ReassemblyTest, FrameWithBadMarksIsReportedNotDelivered) {
     EXPECT_EQ(reassembler.stats().framesCompleted, 0u);
 }
 
-TEST_F(ReassemblyTest, DuplicatedChunkOverrunsAndFreesTheSlot) {
+// One lost and one duplicated chunk add up to the frame's size; the frame must still wait
+// for the missing bytes instead of going out with the previous frame's bytes in the gap.
+TEST_F(ReassemblyTest, LostChunkIsNotMadeUpByADuplicate) {
+    auto earlier = threeChunks(59, 2);
+    for (const auto& c : earlier) feed(c);  // leaves its bytes in the slot
     auto chunks = threeChunks(60, 1);
+    EXPECT_FALSE(feed(chunks[0]));
+    EXPECT_FALSE(feed(chunks[2]));
+    EXPECT_FALSE(feed(chunks[0]));  // 2500 bytes counted twice over, chunk 1 still missing
+    EXPECT_EQ(reassembler.stats().chunksDuplicate, 1u);
+    EXPECT_EQ(reassembler.stats().framesPending, 1u);
+    ASSERT_TRUE(feed(chunks[1]));
+    EXPECT_EQ(out, innerOf(frames[60]));
+    const auto s = reassembler.stats();
+    EXPECT_EQ(s.framesCompleted, 2u);
+    EXPECT_EQ(s.framesBroken, 0u);
+    EXPECT_EQ(s.framesPending, 0u);
+}
+
+// A straggler of a finished frame neither opens a slot nor, later, counts as evicted.
+TEST_F(ReassemblyTest, StragglersOfAFinishedFrameAreLate) {
+    auto first = threeChunks(1, 1);
+    for (const auto& c : first) feed(c);
+    EXPECT_FALSE(feed(first[2]));
+    EXPECT_FALSE(feed(first[0]));
+    EXPECT_EQ(reassembler.stats().chunksLate, 2u);
+    EXPECT_EQ(reassembler.stats().framesPending, 0u);
+    for (uint16_t sequence = 2; sequence <= 6; ++sequence) {
+        bool done = false;
+        for (const auto& c : threeChunks(sequence, sequence)) done = feed(c);
+        EXPECT_TRUE(done);
+    }
+    const auto s = reassembler.stats();
+    EXPECT_EQ(s.framesCompleted, 6u);
+    EXPECT_EQ(s.framesEvicted, 0u);
+    // Once the camera's numbering has moved on, the number is free for a new frame.
+    for (const auto& c : threeChunks(40, 9)) feed(c);
+    bool done = false;
+    for (const auto& c : threeChunks(1, 3)) done = feed(c);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(out, innerOf(frames[1]));
+}
+
+TEST_F(ReassemblyTest, ChunkDisagreeingWithItsFrameSizeIsDiscarded) {
+    auto chunks = threeChunks(5, 1);
     feed(chunks[0]);
+    std::vector<uint8_t> payload(1000, 0x77);
+    std::vector<uint8_t> other;
+    appendChunk(other, {5, 4000, 1000, 1000}, payload.data(), payload.size(), false);
+    EXPECT_FALSE(feed(other));
+    EXPECT_EQ(reassembler.stats().chunksDiscarded, 1u);
     feed(chunks[1]);
-    EXPECT_FALSE(feed(chunks[1]));  // 3000 bytes of a 2500-byte frame
-    EXPECT_EQ(reassembler.stats().framesBroken, 1u);
-    EXPECT_FALSE(feed(chunks[2]));  // opens a fresh slot, which never completes
-    EXPECT_EQ(reassembler.stats().framesCompleted, 0u);
+    ASSERT_TRUE(feed(chunks[2]));
+    EXPECT_EQ(out, innerOf(frames[5]));
 }
 
 TEST_F(ReassemblyTest, ResetDropsFramesInProgressAndTheDiscardList) {

@@ -63,6 +63,10 @@ public:
     }
 
     bool receivePackage(Bytes& out) override {
+        if (closeOnReceive.load()) {  // a peer that accepts and closes at once
+            disconnect();
+            return false;
+        }
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait_for(lock, std::chrono::milliseconds(10),
                           [this] { return !inbound_.empty() || !connected.load(); });
@@ -99,6 +103,10 @@ public:
         return ids;
     }
 
+    // Inner bytes of a packet with the split trailer (status byte, state byte, type 3).
+    static Bytes innerSplit(uint8_t id, uint8_t status, uint8_t state = 2) {
+        return {id, status, state, 0x03};
+    }
     // Inner bytes of a packet with the packed trailer (state << 4 | status, type 1).
     static Bytes inner(uint8_t id, const Bytes& payload = {}, uint8_t status = 0,
                        uint8_t state = 2) {
@@ -111,6 +119,7 @@ public:
     }
 
     std::atomic<bool> allowConnect{true};
+    std::atomic<bool> closeOnReceive{false};
     std::atomic<int> connects{0};
     std::atomic<int> disconnects{0};
     std::function<uint32_t()> marker;  // set before the daemon starts

@@ -95,6 +95,22 @@ TEST_F(UsbTransportTest, RequestsAndResponsesCrossWhole) {
     EXPECT_EQ(usb_->droppedStreamBytes(), 0u);
 }
 
+// A damaged length field promises 5000 bytes that never come; the packets behind it must
+// not wait for them.
+TEST_F(UsbTransportTest, StalledLengthDoesNotHoldLaterPacketsBack) {
+    openPeerAndConnect();
+    Bytes stalled = {0x7E, 0xFF, 0xAA, 0x55, 0x88, 0x13, 0x00, 0x00, 4, 1, 2, 3};
+    const Bytes answer = cameraPacket(5, patterned(40, 3), false);
+    const Bytes report = cameraPacket(157, {9}, false, 7);
+    for (const Bytes* p : {&answer, &report}) stalled.insert(stalled.end(), p->begin(), p->end());
+    ASSERT_TRUE(peer_.write(stalled));
+    const auto out = receive(2, 3s);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0], innerOf(answer));
+    EXPECT_EQ(out[1], innerOf(report));
+    EXPECT_EQ(usb_->droppedStreamBytes(), 12u);
+}
+
 // A full frame is far larger than the terminal's buffer: it arrives over many reads.
 TEST_F(UsbTransportTest, FrameSizedPacketsArriveIntact) {
     openPeerAndConnect();

@@ -37,7 +37,7 @@ void expectCameraAnswers(bool legacy, bool autoDetect) {
     std::string error;
     ASSERT_TRUE(camera.start(&error)) << error;
     Movoda::MvDaemon daemon;
-    daemon.setImagePort(17628);
+    daemon.setImagePort(9628);
     daemon.setEndianAutoDetect(autoDetect);
     ASSERT_TRUE(daemon.setConnectAddress("127.0.0.28"));
     daemon.startup();

@@ -138,9 +138,9 @@ TEST_F(CommandServerTest, AnswersUseTheCurrentTrailerLayout) {
 }
 
 TEST_F(CommandServerTest, StreamsFramesToThePeerAndStops) {
-    ImageReceiver images("127.0.0.20", 17620);
+    ImageReceiver images("127.0.0.20", 9620);
     ASSERT_TRUE(images.bound());
-    ASSERT_EQ(client.exchange(19, destination("0.0.0.0", 17620))->status, 0);
+    ASSERT_EQ(client.exchange(19, destination("0.0.0.0", 9620))->status, 0);
     ASSERT_EQ(client.exchange(202, {0x22, 1})->status, 0);
     ASSERT_EQ(client.exchange(1, {1, 1})->status, 0);
     EXPECT_EQ(camera->deviceState(), devstate::kStream);
@@ -173,8 +173,8 @@ TEST_F(CommandServerTest, StreamsFramesToThePeerAndStops) {
 }
 
 TEST_F(CommandServerTest, ParametersChangeWhatIsStreamed) {
-    ImageReceiver images("127.0.0.20", 17621);
-    ASSERT_EQ(client.exchange(19, destination("127.0.0.20", 17621))->status, 0);
+    ImageReceiver images("127.0.0.20", 9621);
+    ASSERT_EQ(client.exchange(19, destination("127.0.0.20", 9621))->status, 0);
     ASSERT_EQ(client.exchange(51, {0, 0, 0, 0, 159, 0, 119, 0})->status, 0);
     ASSERT_EQ(client.exchange(12, {0x11})->status, 0);
     ASSERT_EQ(client.exchange(10, {2})->status, 0);
@@ -215,8 +215,8 @@ TEST_F(CameraFixture, SequenceNumbersWrapAt65535) {
     startCamera(o);
     CommandClient client;
     ASSERT_TRUE(client.connectTcp("127.0.0.26", "127.0.0.26"));
-    ImageReceiver images("127.0.0.26", 17626);
-    ASSERT_EQ(client.exchange(19, destination("127.0.0.26", 17626))->status, 0);
+    ImageReceiver images("127.0.0.26", 9626);
+    ASSERT_EQ(client.exchange(19, destination("127.0.0.26", 9626))->status, 0);
     ASSERT_EQ(client.exchange(1, {1, 1})->status, 0);
     std::vector<uint16_t> seen;
     bool imu = false;
@@ -254,8 +254,8 @@ TEST_F(CameraFixture, OlderCameraAnswersOnlyBigEndianRequests) {
     EXPECT_EQ(info->devState, devstate::kIdle);
     EXPECT_EQ(client.exchange(5)->payload.size(), kLegacyDevConfigSize);
 
-    ImageReceiver images("127.0.0.21", 17622, true);
-    ASSERT_EQ(client.exchange(19, destination("127.0.0.21", 17622, true))->status, 0);
+    ImageReceiver images("127.0.0.21", 9622, true);
+    ASSERT_EQ(client.exchange(19, destination("127.0.0.21", 9622, true))->status, 0);
     ASSERT_EQ(client.exchange(1, {1, 1})->status, 0);
     const auto frame = images.nextFrame();
     ASSERT_TRUE(frame);
@@ -268,10 +268,10 @@ TEST_F(CameraFixture, AnnouncementsArriveAboutOnceASecond) {
     SimOptions o = quietOptions("127.0.0.22");
     o.announce = true;
     o.announceTarget = "127.0.0.22";
-    o.announcePort = 17686;
+    o.announcePort = 9686;
     o.announceIntervalSeconds = 0.2;
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in a = endpoint("127.0.0.22", 17686);
+    const sockaddr_in a = endpoint("127.0.0.22", 9686);
     ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
     startCamera(o);
     for (int i = 0; i < 2; ++i) {

@@ -22,8 +22,8 @@ std::vector<std::string> split(const std::string& line) {
 }
 
 TEST(CliArgs, StreamWithEveryOption) {
-    const auto parsed = parseArgs(
-        split("stream 10.0.0.7 --type cloudamp --fps 50 --seconds 2.5 --image-port 17651 --grayscale"));
+    const auto parsed = parseArgs(split(
+        "stream 10.0.0.7 --type cloudamp --fps 50 --seconds 2.5 --image-port 9651 --grayscale"));
     ASSERT_TRUE(parsed.options) << parsed.error;
     const CliOptions& o = *parsed.options;
     EXPECT_EQ(o.command, Command::Stream);
@@ -31,8 +31,20 @@ TEST(CliArgs, StreamWithEveryOption) {
     EXPECT_EQ(o.type, Movoda::IMG_POINTCLOUDAMP);
     EXPECT_EQ(o.fps, 50);
     EXPECT_DOUBLE_EQ(o.seconds, 2.5);
-    EXPECT_EQ(o.imagePort, 17651);
+    EXPECT_EQ(o.imagePort, 9651);
     EXPECT_TRUE(o.grayscale);
+    EXPECT_EQ(o.byteOrder, ByteOrder::Little);
+    for (const auto& [name, order] :
+         {std::pair{"little", ByteOrder::Little}, std::pair{"big", ByteOrder::Big},
+          std::pair{"auto", ByteOrder::Auto}}) {
+        for (const char* line : {"info 10.0.0.7", "stream 10.0.0.7", "snapshot 10.0.0.7 --out d"}) {
+            auto words = split(line);
+            words.insert(words.end(), {"--byte-order", name});
+            const auto p = parseArgs(words);
+            ASSERT_TRUE(p.options) << line << ": " << p.error;
+            EXPECT_EQ(p.options->byteOrder, order) << line;
+        }
+    }
 }
 
 TEST(CliArgs, DefaultsPerCommand) {
@@ -84,32 +96,35 @@ TEST(CliArgs, TypeNames) {
 // Every refused command line names what is wrong.
 TEST(CliArgs, RefusesBadInput) {
     const char* bad[] = {
-        "",                                           // nothing
-        "start 1.2.3.4",                              // unknown command
-        "info",                                       // no address
-        "info 1.2.3.4 5.6.7.8",                       // two addresses
-        "stream 1.2.3.4 --type depth",                // unknown type
-        "stream 1.2.3.4 --type cloud --type cloud",   // repeated
-        "stream 1.2.3.4 --fps 0",                     // below the range
-        "stream 1.2.3.4 --fps 51",                    // above the range
-        "stream 1.2.3.4 --fps -5",                    // sign
-        "stream 1.2.3.4 --fps 20x",                   // trailing text
-        "stream 1.2.3.4 --fps 99999999999999999999",  // overflow
-        "stream 1.2.3.4 --seconds 0",                 //
-        "stream 1.2.3.4 --seconds -1",                //
-        "stream 1.2.3.4 --seconds nan",               //
-        "stream 1.2.3.4 --seconds inf",               //
-        "stream 1.2.3.4 --seconds 2s",                //
-        "stream 1.2.3.4 --image-port 0",              //
-        "stream 1.2.3.4 --image-port 65536",          //
-        "stream 1.2.3.4 --seconds",                   // missing value
-        "stream 1.2.3.4 --verbose",                   // unknown option
-        "info 1.2.3.4 --fps 10",                      // stream-only option
-        "info 1.2.3.4 --image-port 7687",             //
-        "info 1.2.3.4 --grayscale",                   //
-        "snapshot 1.2.3.4",                           // no --out
-        "snapshot 1.2.3.4 --seconds 3 --out d",       // stream-only option
-        "stream 1.2.3.4 --out d",                     // snapshot-only option
+        "",                                                // nothing
+        "start 1.2.3.4",                                   // unknown command
+        "info",                                            // no address
+        "info 1.2.3.4 5.6.7.8",                            // two addresses
+        "stream 1.2.3.4 --type depth",                     // unknown type
+        "stream 1.2.3.4 --type cloud --type cloud",        // repeated
+        "stream 1.2.3.4 --fps 0",                          // below the range
+        "stream 1.2.3.4 --fps 51",                         // above the range
+        "stream 1.2.3.4 --fps -5",                         // sign
+        "stream 1.2.3.4 --fps 20x",                        // trailing text
+        "stream 1.2.3.4 --fps 99999999999999999999",       // overflow
+        "stream 1.2.3.4 --seconds 0",                      //
+        "stream 1.2.3.4 --seconds -1",                     //
+        "stream 1.2.3.4 --seconds nan",                    //
+        "stream 1.2.3.4 --seconds inf",                    //
+        "stream 1.2.3.4 --seconds 2s",                     //
+        "stream 1.2.3.4 --image-port 0",                   //
+        "stream 1.2.3.4 --image-port 65536",               //
+        "stream 1.2.3.4 --image-port 10000",               // cameras stream below 10000
+        "info 1.2.3.4 --byte-order middle",                //
+        "info 1.2.3.4 --byte-order big --byte-order big",  // repeated
+        "stream 1.2.3.4 --seconds",                        // missing value
+        "stream 1.2.3.4 --verbose",                        // unknown option
+        "info 1.2.3.4 --fps 10",                           // stream-only option
+        "info 1.2.3.4 --image-port 7687",                  //
+        "info 1.2.3.4 --grayscale",                        //
+        "snapshot 1.2.3.4",                                // no --out
+        "snapshot 1.2.3.4 --seconds 3 --out d",            // stream-only option
+        "stream 1.2.3.4 --out d",                          // snapshot-only option
     };
     for (const char* line : bad) {
         const auto parsed = parseArgs(split(line));

@@ -1,10 +1,12 @@
 // vantory-cli as a program against the simulated camera on loopback. Each test owns one
-// address of 127.0.0.51-59 and, where it streams, the image port 17651-17659 of the same
+// address of 127.0.0.51-59 and, where it streams, the image port 9651-9659 of the same
 // last digit.
 #include <gtest/gtest.h>
 #include <pcl/io/pcd_io.h>
 #include <pcl/point_types.h>
 
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/udp.hpp>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -120,7 +122,7 @@ TEST_F(CliProgram, InfoWithNobodyListeningFailsWithinTenSeconds) {
 TEST_F(CliProgram, StreamPrintsOneLinePerSecondAndASummary) {
     startCamera(optionsFor("127.0.0.53"));
     const ChildResult r = run({"stream", "127.0.0.53", "--type", "cloud", "--fps", "20",
-                               "--seconds", "2", "--image-port", "17653"});
+                               "--seconds", "2", "--image-port", "9653"});
     ASSERT_TRUE(r.exited) << r.err;
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const auto lines = jsonLines(r);
@@ -141,8 +143,8 @@ TEST_F(CliProgram, StreamPrintsOneLinePerSecondAndASummary) {
     bool sawRate = false, sawPort = false, sawStart = false;
     for (const auto& c : camera_->receivedCommands()) {
         if (c.id == 56 && c.payload == std::vector<uint8_t>{20}) sawRate = true;
-        if (c.id == 19 && c.payload.size() == 6 && c.payload[4] == (17653 & 0xFF) &&
-            c.payload[5] == (17653 >> 8))
+        if (c.id == 19 && c.payload.size() == 6 && c.payload[4] == (9653 & 0xFF) &&
+            c.payload[5] == (9653 >> 8))
             sawPort = true;
         if (c.id == 1 && c.payload == std::vector<uint8_t>{1, 1}) sawStart = true;
     }
@@ -157,8 +159,8 @@ TEST_F(CliProgram, StreamReportsFramesLostToDroppedDatagrams) {
     options.faults.datagrams.drop = 0.003;
     options.seed = 56;
     startCamera(options);
-    const ChildResult r = run({"stream", "127.0.0.56", "--fps", "25", "--seconds", "2",
-                               "--image-port", "17656"});
+    const ChildResult r =
+        run({"stream", "127.0.0.56", "--fps", "25", "--seconds", "2", "--image-port", "9656"});
     ASSERT_TRUE(r.exited) << r.err;
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const auto lines = jsonLines(r);
@@ -173,7 +175,7 @@ TEST_F(CliProgram, StreamReportsFramesLostToDroppedDatagrams) {
 TEST_F(CliProgram, SnapshotWritesABinaryPcdAndACsv) {
     startCamera(optionsFor("127.0.0.54"));
     const std::string outDir = workDir_ + "/shots";
-    const ChildResult r = run({"snapshot", "127.0.0.54", "--out", outDir, "--image-port", "17654"});
+    const ChildResult r = run({"snapshot", "127.0.0.54", "--out", outDir, "--image-port", "9654"});
     ASSERT_TRUE(r.exited) << r.err;
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto lines = linesOf(r.out);
@@ -207,6 +209,58 @@ TEST_F(CliProgram, SnapshotWritesABinaryPcdAndACsv) {
     EXPECT_NEAR(centreRow[160], kWallMetres * 1000, 20);
     // Radial distance grows towards the edge of a flat wall.
     EXPECT_GT(centreRow[5], centreRow[160] + 50);
+}
+
+// A camera that answers "busy" now and then is asked again; one that stays busy is a
+// refusal (exit 4), not a lost connection.
+TEST_F(CliProgram, BusyCameraIsAskedAgain) {
+    const std::pair<double, int> table[] = {{0.3, 0}, {1.0, 4}};
+    for (const auto& [share, exitCode] : table) {
+        camsim::SimOptions options = optionsFor("127.0.0.55");
+        options.faults.busyShare = share;
+        options.seed = 55;
+        startCamera(options);
+        const ChildResult r =
+            run({"stream", "127.0.0.55", "--fps", "10", "--seconds", "1", "--image-port", "9655"});
+        ASSERT_TRUE(r.exited) << r.err;
+        EXPECT_EQ(r.exitCode, exitCode) << "busy share " << share << ": " << r.err;
+        EXPECT_GT(camera_->counters().busyInjected, 0u);
+        if (exitCode == 4) {
+            EXPECT_NE(r.err.find("refused"), std::string::npos) << r.err;
+        }
+        camera_->stop();
+        camera_.reset();
+    }
+}
+
+// An older camera speaks big-endian: told so, or left to the SDK's detection, the tool
+// talks to it.
+TEST_F(CliProgram, ByteOrderOptionReachesAnOlderCamera) {
+    camsim::SimOptions options = optionsFor("127.0.0.58");
+    options.legacy = true;
+    startCamera(options);
+    const ChildResult info = run({"info", "127.0.0.58", "--byte-order", "big"});
+    ASSERT_TRUE(info.exited) << info.err;
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("serial: " + options.identity.serial), std::string::npos) << info.out;
+
+    const ChildResult stream = run(
+        {"stream", "127.0.0.58", "--byte-order", "auto", "--seconds", "1", "--image-port", "9658"});
+    ASSERT_TRUE(stream.exited) << stream.err;
+    EXPECT_EQ(stream.exitCode, 0) << stream.err;
+    EXPECT_GT(numberOf(jsonLines(stream).back(), "received"), 0) << stream.out;
+}
+
+// Another program holds the image port: the tool says so instead of sharing the frames.
+TEST_F(CliProgram, HeldImagePortIsNamed) {
+    boost::asio::io_context io;
+    boost::asio::ip::udp::socket holder(io, boost::asio::ip::udp::v4());
+    holder.bind({boost::asio::ip::address_v4::any(), 9659});
+    startCamera(optionsFor("127.0.0.59"));
+    const ChildResult r = run({"stream", "127.0.0.59", "--seconds", "1", "--image-port", "9659"});
+    ASSERT_TRUE(r.exited) << r.err;
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("image port 9659 is held by another program"), std::string::npos) << r.err;
 }
 
 TEST_F(CliProgram, UsbPortNameAsAddress) {

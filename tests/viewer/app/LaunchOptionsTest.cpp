@@ -66,6 +66,18 @@ const CommandLineCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Viewer, CommandLineTable, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<CommandLineCase>& info) { return info.param.label; });
 
+TEST(CommandLine, StartWordOnlyAsAWholeWordAndNeverAsSuffix) {
+    const LaunchOptions started = parseCommandLine({"7", "START"});
+    EXPECT_TRUE(started.autoStart);
+    EXPECT_EQ(started.suffix, "7");
+    EXPECT_EQ(started.imagePort, "7694");
+    const LaunchOptions alone = parseCommandLine({"start"});
+    EXPECT_TRUE(alone.autoStart);
+    EXPECT_EQ(alone.suffix, "");
+    EXPECT_FALSE(parseCommandLine({"7", "starting"}).autoStart);
+    EXPECT_FALSE(parseCommandLine({"7"}).autoStart);
+}
+
 TEST(CommandLine, ArgvFormSkipsProgramName) {
     const char* argv[] = {"vantory", "3", "usb=7", nullptr};
     const LaunchOptions options = parseCommandLine(3, argv);

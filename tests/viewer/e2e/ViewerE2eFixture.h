@@ -26,7 +26,7 @@ namespace e2e {
 // This binary's own loopback address and image port.
 constexpr const char* kCameraAddress = "127.0.0.60";
 constexpr const char* kStreamAddress = "127.0.0.1";
-constexpr uint16_t kImagePort = 17660;
+constexpr uint16_t kImagePort = 9660;
 
 // Command the window sends last on a first connection (the IMU extrinsic read).
 constexpr uint8_t kCmdImuExtrinsicRead = 29;

@@ -3,6 +3,8 @@
 // by update code 0 on the GUI thread.
 #include <gtest/gtest.h>
 
+#include <QSettings>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,6 +65,13 @@ protected:
         previousDir_ = QDir::currentPath();
         QDir::setCurrent(workDir_.path());
         fakesdk::reset();
+        {
+            // Render type "Reflectivity" and a colour range up to 5000 mm (500 cm).
+            QSettings ini(QStringLiteral("gui5.ini"), QSettings::IniFormat);
+            ini.setValue(QStringLiteral("Setting/ipaddress"), QStringLiteral("127.0.0.61"));
+            ini.setValue(QStringLiteral("Setting/renderType"), 2);
+            ini.setValue(QStringLiteral("Setting/maxDist"), 500);
+        }
         vantory::LaunchOptions options = vantory::parseCommandLine(std::vector<std::string>{"5"});
         window_ = std::make_unique<MainWindow>(options);
         window_->setExitHandler([](int) {});

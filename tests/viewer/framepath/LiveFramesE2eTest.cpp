@@ -1,5 +1,5 @@
 // Live frames from the simulated camera (in this process, on 127.0.0.61, image port
-// 17661) through the real SDK into the real main window: the status line and the image
+// 9661) through the real SDK into the real main window: the status line and the image
 // panes follow the stream.
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ char* g_argv[] = {g_name, nullptr};
 
 constexpr const char* kCameraAddress = "127.0.0.61";
 constexpr const char* kStreamAddress = "127.0.0.1";
-constexpr std::uint16_t kImagePort = 17661;
+constexpr std::uint16_t kImagePort = 9661;
 constexpr int kConnectWaitMs = 15000;
 constexpr int kWaitMs = 8000;
 constexpr int kDistAmpIndex = 2;

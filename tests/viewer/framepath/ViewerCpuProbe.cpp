@@ -2,7 +2,7 @@
 // camera, starts streaming, and reports the process's CPU use (GUI and SDK threads
 // together) from /proc/self/stat over a measuring period. Optionally saves a picture
 // of the window. Meant to run under xvfb-run, for example with
-//   --camera 127.0.0.61 --image-port 17661 --type 2 --seconds 20 --screenshot file.png
+//   --camera 127.0.0.61 --image-port 9661 --type 2 --seconds 20 --screenshot file.png
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,7 +32,7 @@ constexpr int kWarmUpMs = 3000;
 
 struct ProbeOptions {
     QString camera = QStringLiteral("127.0.0.61");
-    int imagePort = 17661;
+    int imagePort = 9661;
     int imageType = 2;  // Dist+Amp
     int seconds = 20;
     QString screenshot;

@@ -57,6 +57,7 @@ using fakesdk::state;
 namespace Movoda {
 
 MvSdk::MvSdk(const std::string& instanceName, const std::string& logDirectoryName) : instanceName_(instanceName) {
+    factoryView_ = this;
     record("MvSdk " + logDirectoryName);
     ++state().instances;
 }

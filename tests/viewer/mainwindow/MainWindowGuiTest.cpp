@@ -2,6 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
@@ -224,6 +229,7 @@ TEST_F(MainWindowTest, StartAndStopSwitchButtonsAndStreaming) {
 TEST_F(MainWindowTest, ImageTypeChangeWhileStreamingRestartsWithNewType) {
     writeSettings(0, "127.0.0.60", 0);
     open();
+    setSdk(true, 2, "Connected-Idle");  // a start that fails leaves the buttons as they were
     ui().pushBtn_start->click();
     ASSERT_EQ(fakesdk::calls().back(), "start 0 0");
     const int before = static_cast<int>(fakesdk::calls().size());
@@ -318,6 +324,81 @@ TEST_F(MainWindowTest, ConfirmedExitLeavesCameraStoppedAndSdkGone) {
     fireFromSdkThread("data", 209, {'x'});
     QCoreApplication::processEvents();
     EXPECT_TRUE(window.calibrationWindow()->findChild<QTextEdit*>(QStringLiteral("textLog"))->toPlainText().isEmpty());
+}
+
+
+TEST_F(MainWindowTest, SavedControlsComeBackAfterRestart) {
+    writeSettings(0, "127.0.0.60", 0);
+    {
+        QSettings ini(QStringLiteral("gui3.ini"), QSettings::IniFormat);
+        const int cloud[] = {11, 22, 333, 444};
+        const char* cloudKeys[] = {"ui/pclwin_x", "ui/pclwin_y", "ui/pclwin_width", "ui/pclwin_height"};
+        for (int i = 0; i < 4; ++i) ini.setValue(QString::fromLatin1(cloudKeys[i]), cloud[i]);
+        // x = 0: a geometry with a zero component is not restored.
+        ini.setValue(QStringLiteral("ui/mainwin_x"), 0);
+        ini.setValue(QStringLiteral("ui/mainwin_y"), 50);
+        ini.setValue(QStringLiteral("ui/mainwin_width"), 640);
+        ini.setValue(QStringLiteral("ui/mainwin_height"), 480);
+    }
+    open();
+    EXPECT_NE(window_->size(), QSize(640, 480));
+    const auto filterWidget = [&](const char* name) { return window_->filterSettingsWindow()->findChild<QWidget*>(name); };
+
+    // A dozen controls of the panel and the filter window, each away from its default.
+    ui().lineEdit_netip->setText(QStringLiteral("127.0.0.77"));
+    ui().cmbBox_imagetype->setCurrentIndex(3);
+    ui().cmbBox_hdrmode->setCurrentIndex(1);
+    ui().spinBox_int1->setValue(250);
+    ui().spinBox_int2->setValue(650);
+    ui().spinBox_int3->setValue(1750);
+    ui().spinBox_intgs->setValue(3300);
+    ui().comboBox_freq1->setCurrentIndex(3);  // "4.8M"
+    ui().comboBox_freq2->setCurrentIndex(6);  // "0.75M": stored without a code, reloads unselected
+    ui().spinBox_minamp->setValue(88);
+    ui().spinBox_maxdist->setValue(3000);
+    ui().spinBox_mindist->setValue(20);
+    ui().checkBox_vmirror->setChecked(true);
+    ui().spinBox_maxFps->setValue(22);
+    ui().radioButton_usb->setChecked(true);
+    qobject_cast<QDoubleSpinBox*>(filterWidget("doubleSpinBox_klm_factor"))->setValue(0.55);
+    qobject_cast<QCheckBox*>(filterWidget("checkBox_enable_median"))->setChecked(true);
+    qobject_cast<QRadioButton*>(filterWidget("radioButton_median_5"))->setChecked(true);
+    qobject_cast<QSpinBox*>(filterWidget("spinBox_cutcorner"))->setValue(45);
+    qobject_cast<QComboBox*>(filterWidget("comboBox_pcloudRendertype"))->setCurrentIndex(1);
+    qobject_cast<QComboBox*>(filterWidget("comboBox_cloudcoordtype"))->setCurrentIndex(1);
+    qobject_cast<QCheckBox*>(filterWidget("checkBox_pclfilter_on"))->setChecked(false);
+    window_->setGeometry(30, 40, 1300, 860);
+    ui().pushBtn_savesettings->click();
+    const QRect saved(window_->pos(), window_->size());
+    window_.reset();
+
+    open();
+    EXPECT_EQ(ui().lineEdit_netip->text(), QStringLiteral("127.0.0.77"));
+    EXPECT_EQ(ui().cmbBox_imagetype->currentIndex(), 3);
+    EXPECT_EQ(ui().cmbBox_hdrmode->currentIndex(), 1);
+    EXPECT_EQ(ui().spinBox_int1->value(), 250);
+    EXPECT_EQ(ui().spinBox_int2->value(), 650);
+    EXPECT_EQ(ui().spinBox_int3->value(), 1750);
+    EXPECT_EQ(ui().spinBox_intgs->value(), 3300);
+    EXPECT_EQ(ui().comboBox_freq1->currentIndex(), 3);
+    EXPECT_EQ(ui().comboBox_freq2->currentIndex(), -1);
+    EXPECT_EQ(ui().spinBox_minamp->value(), 88);
+    EXPECT_EQ(ui().spinBox_mindist->value(), 20);
+    EXPECT_EQ(ui().spinBox_maxdist->value(), 3000);
+    EXPECT_TRUE(ui().checkBox_vmirror->isChecked());
+    EXPECT_FALSE(ui().checkBox_hmirror->isChecked());
+    EXPECT_EQ(ui().spinBox_maxFps->value(), 22);
+    EXPECT_TRUE(ui().radioButton_usb->isChecked());
+    EXPECT_DOUBLE_EQ(qobject_cast<QDoubleSpinBox*>(filterWidget("doubleSpinBox_klm_factor"))->value(), 0.55);
+    EXPECT_TRUE(qobject_cast<QRadioButton*>(filterWidget("radioButton_median_5"))->isChecked());
+    EXPECT_EQ(qobject_cast<QSpinBox*>(filterWidget("spinBox_cutcorner"))->value(), 45);
+    EXPECT_EQ(qobject_cast<QComboBox*>(filterWidget("comboBox_pcloudRendertype"))->currentIndex(), 1);
+    EXPECT_EQ(qobject_cast<QComboBox*>(filterWidget("comboBox_cloudcoordtype"))->currentIndex(), 1);
+    EXPECT_FALSE(qobject_cast<QCheckBox*>(filterWidget("checkBox_pclfilter_on"))->isChecked());
+    EXPECT_EQ(QRect(window_->pos(), window_->size()), saved);  // a complete geometry is restored
+    // The cloud window was never open: its stored geometry is kept.
+    const vantory::WindowGeometry cloud = window_->storedSettings().cloudWindow;
+    EXPECT_EQ(cloud, (vantory::WindowGeometry{11, 22, 333, 444}));
 }
 
 }  // namespace

@@ -62,10 +62,13 @@ TEST(ConnectionStyle, ColourFollowsConnectionAndDeviceState) {
     }
 }
 
-TEST(UsbAddress, EmptyOrForeignFieldBecomesFirstCameraPort) {
+TEST(UsbAddress, KeepsAnyChosenPortAndFillsOnlyAnEmptyField) {
     EXPECT_EQ(usbConnectAddress(QString()), QStringLiteral("/dev/ttyACM0"));
-    EXPECT_EQ(usbConnectAddress(QStringLiteral("COM3")), QStringLiteral("/dev/ttyACM0"));
-    EXPECT_EQ(usbConnectAddress(QStringLiteral("/dev/ttyACM2")), QStringLiteral("/dev/ttyACM2"));
+    EXPECT_EQ(usbConnectAddress(QStringLiteral("  ")), QStringLiteral("/dev/ttyACM0"));
+    for (const char* name :
+         {"/dev/ttyACM2", "/dev/ttyUSB0", "/dev/serial/by-id/usb-NXP_camera-if00"}) {
+        EXPECT_EQ(usbConnectAddress(QString::fromLatin1(name)), QString::fromLatin1(name));
+    }
 }
 
 SerialPortCandidate port(const char* location, uint16_t vendor, uint16_t product, bool ids = true) {
