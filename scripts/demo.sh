@@ -3,7 +3,17 @@
 # camera streams on 127.0.0.1, vantory-cli reads its identity and streams a few seconds,
 # and the viewer (when it is built and a display is there) opens against it.
 # VANTORY_DEMO_SECONDS sets the length of the stream (default 5).
+# --cloud: the viewer starts with "PointCloud+Amp" selected, so that Start opens the
+# point-cloud window; without a display the demo then also saves a picture of that window
+# streaming the simulator's room scene (build/demo-cloud.png).
 set -euo pipefail
+cloud=0
+for arg in "$@"; do
+  case "$arg" in
+    --cloud) cloud=1 ;;
+    *) echo "usage: $0 [--cloud]" >&2; exit 2 ;;
+  esac
+done
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VANTORY_BUILD_DIR:-$root/build}
 seconds=${VANTORY_DEMO_SECONDS:-5}
@@ -48,8 +58,14 @@ echo "demo: vantory-cli stream 127.0.0.1 --type cloud --seconds $seconds"
 if [ -x "$build/bin/vantory" ]; then
   viewer_dir="$scratch/viewer"
   mkdir -p "$viewer_dir"
-  printf '[Setting]\nipaddress=127.0.0.1\nifSelUsb=0\nimgType=2\n' >"$viewer_dir/gui.ini"
+  image_type=2 max_dist=5000
+  if [ "$cloud" = 1 ]; then image_type=4 max_dist=8000; fi   # the whole room in the cloud
+  printf '[Setting]\nipaddress=127.0.0.1\nifSelUsb=0\nimgType=%s\nmaxDist=%s\n' \
+    "$image_type" "$max_dist" >"$viewer_dir/gui.ini"
   if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    if [ "$cloud" = 1 ]; then
+      echo "demo: the point-cloud window opens once streaming starts"
+    fi
     echo "demo: starting the viewer against the simulator, streaming; close its window to end the demo"
     (cd "$viewer_dir" && "$build/bin/vantory" start) || true
   elif command -v xvfb-run >/dev/null; then
@@ -74,6 +90,12 @@ if [ -x "$build/bin/vantory" ]; then
       echo "demo: the viewer did not connect; its output:"
       cat "$viewer_dir/viewer.log"
       exit 1
+    fi
+    if [ "$cloud" = 1 ] && [ -x "$build/bin/viewer_cloud_screenshot" ]; then
+      echo "demo: the point-cloud window streaming the room scene, under Xvfb"
+      xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bin/viewer_cloud_screenshot" "$build/demo-cloud.png" \
+        >"$scratch/cloud.log" 2>&1 || { cat "$scratch/cloud.log"; exit 1; }
+      echo "demo: picture of the point-cloud window in $build/demo-cloud.png"
     fi
   else
     echo "demo: no display and no xvfb-run; viewer skipped"

@@ -1,5 +1,8 @@
 #include "daemon/FramePipeline.h"
 
+#include <pthread.h>
+#include <time.h>
+
 #include <boost/asio/ip/address_v4.hpp>
 #include <iostream>
 
@@ -77,7 +80,7 @@ bool FramePipeline::pause(std::chrono::milliseconds duration) {
 // ---- Intake ----
 
 bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string& name,
-                           FrameSource source) {
+                           FrameSource source, std::chrono::steady_clock::time_point arrival) {
     using namespace pipeline;
     if (inner == nullptr || size < kHeaderBytes + 1) {
         rejected_.fetch_add(1);
@@ -106,7 +109,7 @@ bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string&
     frame->setPacket(inner, size, bigEndian);
 
     if (!running_.load()) return false;
-    if (rawFrames_.push(std::move(frame))) {
+    if (rawFrames_.push({std::move(frame), arrival})) {
         rawDiscarded_.fetch_add(1);
         sdkLog(LOG_WARN, kTagRaw, "frame discard");
     }
@@ -123,14 +126,16 @@ bool FramePipeline::replay(const std::vector<uint8_t>& inner, const std::string&
 
 // ---- Image stream ----
 
-void FramePipeline::handleImageResult(const std::vector<uint8_t>& result) {
+void FramePipeline::handleImageResult(const std::vector<uint8_t>& result,
+                                      std::chrono::steady_clock::time_point arrival) {
     if (result.empty()) return;
     if (result[0] == cmd::kDataReport) {
         daemon_.deliverUdpReport(result);
         return;
     }
     if (result.size() < pipeline::kMinImageResultBytes) return;
-    if (!intake(result.data(), result.size(), std::string(), FrameSource::Live)) printFrameError();
+    if (!intake(result.data(), result.size(), std::string(), FrameSource::Live, arrival))
+        printFrameError();
     updateStateFromTrailer(result);
 }
 
@@ -200,7 +205,9 @@ void FramePipeline::udpReceiveThreadFunc() {
                 pauseAfterReceiveError(*net);
                 continue;
             }
-            handleImageResult(imageResult_);
+            const auto* udp = dynamic_cast<const CommnunicationNet*>(net);
+            handleImageResult(imageResult_, udp != nullptr ? udp->lastResultArrival()
+                                                           : std::chrono::steady_clock::now());
         } catch (const std::exception& e) {
             sdkLog(LOG_ERROR, kTagUdp, e.what());
         }
@@ -210,18 +217,19 @@ void FramePipeline::udpReceiveThreadFunc() {
 // ---- Workers ----
 
 void FramePipeline::rawFrameQThreadFunc() {
-    while (auto frame = rawFrames_.pop()) {
+    while (auto item = rawFrames_.pop()) {
         try {
-            (*frame)->allocatePlanes();
-            (*frame)->decode();
-            reportImage(*frame);
+            item->frame->allocatePlanes();
+            item->frame->decode();
+            reportImage(*item);
         } catch (const std::exception& e) {
             sdkLog(LOG_ERROR, kTagRaw, e.what());
         }
     }
 }
 
-void FramePipeline::reportImage(const std::shared_ptr<Frame>& frame) {
+void FramePipeline::reportImage(const StampedFrame& item) {
+    const std::shared_ptr<Frame>& frame = item.frame;
     const uint8_t version = frame->version();
     if (imageVersion_.exchange(version) != version) {
         sdkLog(LOG_INFO, kTagReport, "imageversion=" + std::to_string(version));
@@ -233,25 +241,27 @@ void FramePipeline::reportImage(const std::shared_ptr<Frame>& frame) {
         }
         cloud_.generateCloud(*frame);
     }
-    if (images_.push(frame)) {
+    if (images_.push(item)) {
         imageDiscarded_.fetch_add(1);
         sdkLog(LOG_WARN, kTagImage, "image discard");
     }
 }
 
 void FramePipeline::imageQueueFunc() {
-    while (auto frame = images_.pop()) deliver(*frame);
+    while (auto item = images_.pop()) deliver(*item);
 }
 
-void FramePipeline::deliver(const std::shared_ptr<Frame>& frame) {
+void FramePipeline::deliver(const StampedFrame& item) {
     std::lock_guard<std::mutex> lock(daemon_.callbackMutex());
     if (daemon_.sdkState() == SDK_TxRxVerifying && playback_.load() == 0) {
         withheld_.fetch_add(1);
         return;
     }
     if (!frameCallback_) return;
+    if (item.arrival != std::chrono::steady_clock::time_point{})
+        latency_.record(std::chrono::steady_clock::now() - item.arrival);
     try {
-        frameCallback_(frame);
+        frameCallback_(item.frame);
         delivered_.fetch_add(1);
     } catch (const std::exception& e) {
         sdkLog(LOG_ERROR, "Movoda::MvDaemon::frameCallback", e.what());
@@ -261,6 +271,17 @@ void FramePipeline::deliver(const std::shared_ptr<Frame>& frame) {
 void FramePipeline::setFrameCallback(FrameCallback callback) {
     std::lock_guard<std::mutex> lock(daemon_.callbackMutex());
     frameCallback_ = std::move(callback);
+}
+
+uint64_t FramePipeline::receiveThreadCpuNs() {
+    std::lock_guard<std::mutex> lock(threadsMutex_);
+    if (!udpThread_.joinable()) return 0;
+    clockid_t clock;
+    timespec spent{};
+    if (::pthread_getcpuclockid(udpThread_.native_handle(), &clock) != 0 ||
+        ::clock_gettime(clock, &spent) != 0)
+        return 0;
+    return uint64_t(spent.tv_sec) * 1000000000u + uint64_t(spent.tv_nsec);
 }
 
 PipelineCounters FramePipeline::counters() const {

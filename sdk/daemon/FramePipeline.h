@@ -16,6 +16,7 @@
 
 #include "cloud/FilterChain.h"
 #include "cloud/PointCloudProcessor.h"
+#include "daemon/LatencyHistogram.h"
 #include "daemon/MvDaemon.h"
 #include "daemon/NewestQueue.h"
 #include "mvsdk/Frame.h"
@@ -55,6 +56,13 @@ struct PipelineCounters {
 // recording played back.
 enum class FrameSource { Live, Replay };
 
+// A frame on its way through the pipeline, with the moment its last image datagram was
+// read (empty for frames from the command channel or a replay).
+struct StampedFrame {
+    std::shared_ptr<Frame> frame;
+    std::chrono::steady_clock::time_point arrival{};
+};
+
 class FramePipeline {
 public:
     explicit FramePipeline(MvDaemon& daemon);
@@ -74,12 +82,14 @@ public:
     // Checks one inner packet (command id .. trailer type), wraps it in a Frame and queues
     // it for decoding. `name` replaces the frame's name when not empty. Live frames set the
     // link's byte order from their trailer type. False when refused.
-    bool intake(const uint8_t* inner, size_t size, const std::string& name, FrameSource source);
+    bool intake(const uint8_t* inner, size_t size, const std::string& name, FrameSource source,
+                std::chrono::steady_clock::time_point arrival = {});
     // Intake of a replayed packet; prints "frame error " when it is refused.
     bool replay(const std::vector<uint8_t>& inner, const std::string& name);
     // One result of the image stream: an IMU report becomes an event, a frame goes to
     // the intake and its device state updates the connection state.
-    void handleImageResult(const std::vector<uint8_t>& result);
+    void handleImageResult(const std::vector<uint8_t>& result,
+                           std::chrono::steady_clock::time_point arrival = {});
 
     // Swapped under the daemon's callback mutex: once this returns, the previous
     // callback is not running and will not be called again.
@@ -92,13 +102,16 @@ public:
     PointCloudProcessor& cloudProcessor() { return cloud_; }
     FilterChain& filterChain() { return filters_; }
     PipelineCounters counters() const;
+    SdkLatencyHistogram latency() const { return latency_.snapshot(); }
+    // CPU time the image receive thread has used (0 while it does not run).
+    uint64_t receiveThreadCpuNs();
 
 private:
     void udpReceiveThreadFunc();
     void rawFrameQThreadFunc();
     void imageQueueFunc();
-    void reportImage(const std::shared_ptr<Frame>& frame);
-    void deliver(const std::shared_ptr<Frame>& frame);
+    void reportImage(const StampedFrame& item);
+    void deliver(const StampedFrame& item);
     // True when the image socket is open on the daemon's current image port.
     bool ensureImageSocket(Commnunication& net);
     void warnSmallReceiveBuffer(Commnunication& net);
@@ -110,8 +123,9 @@ private:
     MvDaemon& daemon_;
     PointCloudProcessor cloud_;
     FilterChain filters_;
-    NewestQueue<std::shared_ptr<Frame>> rawFrames_;
-    NewestQueue<std::shared_ptr<Frame>> images_;
+    NewestQueue<StampedFrame> rawFrames_;
+    NewestQueue<StampedFrame> images_;
+    LatencyHistogram latency_;
 
     std::atomic<bool> running_{true};
     std::atomic<uint8_t> playback_{0};

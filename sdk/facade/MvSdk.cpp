@@ -118,6 +118,10 @@ bool MvSdk::replayRawFrame(const std::vector<uint8_t>& packets, const std::strin
     return true;
 }
 
+bool MvSdk::replayFrame(const std::vector<uint8_t>& payload, const std::string& tag) {
+    return pipeline().replay(payload, tag);  // a refused frame has printed "frame error "
+}
+
 MvStreamStats MvSdk::getStreamStats() {
     MvStreamStats s;
     const PipelineCounters c = pipeline().counters();
@@ -143,6 +147,11 @@ MvStreamStats MvSdk::getStreamStats() {
         s.udpImuReports = r.imuReports;
         s.udpReceiveBufferBytes = net->udpReceiveBufferBytes();
         s.udpImagePortHeld = net->imagePortHeld();
+        s.udpBytesReceived = net->udpBytesReceived();
+        s.udpDatagramsReceived = net->udpDatagramsReceived();
+        s.udpReceiveCalls = net->udpReceiveCalls();
+        s.udpReceiveCpuNs = pipeline().receiveThreadCpuNs();
+        s.sdkLatency = pipeline().latency();
     }
     return s;
 }

@@ -28,6 +28,12 @@ void MvSdk::setMirror(uint8_t horizontal, uint8_t vertical) {
     pipeline().cloudProcessor().setMirror(horizontal, vertical);
 }
 
+void MvSdk::setLensParams(const LensParams& params) { pipeline().cloudProcessor().setLensParams(params); }
+
+void MvSdk::setPointCloudMode(bool on) { pipeline().setPointCloudFlag(on); }
+
+bool MvSdk::getPointCloudMode() { return pipeline().pointCloudFlag(); }
+
 // ---- Filter chain ----
 
 bool MvSdk::setKalmanFilter(uint16_t factorTimes1000, uint16_t threshold, uint16_t mode) {

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "frame/AmplitudeScale.h"
@@ -74,32 +75,58 @@ void Frame::parse(const std::vector<uint8_t>& packet) {
     const uint64_t needed = std::max<uint64_t>(p + fl::kSizeCheckSlack, dataOffset_ + p + 1);
     if (packet.size() < needed) {
         dataFlags_ = 0;
+        zeroPlanesNotDecoded();
         std::printf("framesize error %" PRIu64 " %zu\n", p, packet.size());
         return;
     }
-
-    decodePlanes(packet.data() + dataOffset_, n, scale, mirror);
 
     reflScale_ = 1.0f;
     if (binningFlags_ & fl::kBinRows) reflScale_ *= 2.0f;
     if (binningFlags_ & fl::kBinColumns) reflScale_ *= 2.0f;
     if (binX_ > 1) reflScale_ *= 2.0f;
     if (binY_ > 1) reflScale_ *= 2.0f;
+
+    // Reflectivity also fills rawDistance; binning changes distance afterwards.
+    const bool hasReflectivity = (dataFlags_ & kPlaneAmplitude) != 0;
+    const bool fused = hasReflectivity && (dataFlags_ & kPlaneDistance) != 0 &&
+                       (dataFlags_ & kPlaneHdrIndex) == 0;
+    decodePlanes(packet.data() + dataOffset_, n, scale, mirror, fused);
+    zeroPlanesNotDecoded();
+
     if (binPending_) {
         binPending_ = 0;
         if (binX_ > 1) width_ = static_cast<uint16_t>(width_ / binX_);
         if (binY_ > 1) height_ = static_cast<uint16_t>(height_ / binY_);
     }
 
-    // Reflectivity also fills rawDistance; binning changes distance afterwards.
-    const bool hasReflectivity = (dataFlags_ & kPlaneAmplitude) != 0;
     const bool binning = binX_ + binY_ > 2;
-    if (hasReflectivity) computeReflectivity(scale);
+    if (hasReflectivity && !fused) computeReflectivity(scale, 0, n);
     if (binning) applySdkBinning();
     if (!hasReflectivity || binning) std::copy(distance_.begin(), distance_.end(), rawDistance_.begin());
 }
 
-void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale, bool mirror) {
+void Frame::zeroPlanesNotDecoded() {
+    // What the steps after decoding write in full: reflectivity (with amplitude) fills its
+    // four planes, and rawDistance is otherwise copied from distance.
+    const uint8_t flags = dataFlags_;
+    const bool reflectivity = (flags & kPlaneAmplitude) != 0;
+    const auto zero = [](auto& plane) {
+        if (!plane.empty()) std::memset(plane.data(), 0, plane.size() * sizeof(plane[0]));
+    };
+    if (!(flags & kPlaneDistance)) zero(distance_);
+    if (!(flags & kPlaneAmplitude)) zero(amplitude_);
+    if (!(flags & kPlaneGrayscale)) zero(grayscale_);
+    if (!(flags & kPlaneHdrIndex)) zero(hdrIndex_);
+    if (!reflectivity) {
+        zero(reflectivity_);
+        zero(freqIndex_);
+        zero(intTime_);
+    }
+    zero(pixelMark_);
+}
+
+void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale, bool mirror,
+                         bool fuseReflectivity) {
     namespace pd = plane_decode;
     const size_t w = sensorWidth_;
     const size_t h = sensorHeight_;
@@ -117,6 +144,12 @@ void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale, bool m
             uint16_t* amp = amplitude_.data() + r * w;
             if (hasDistance && hasAmplitude) {
                 pd::decodeDistanceAmplitudeRow(row, w, mirror, code, dist, amp);
+                // Rows of about 30 KB of planes: reflectivity reads them from the cache.
+                constexpr size_t kFusedRows = 8;
+                if (fuseReflectivity && ((r + 1) % kFusedRows == 0 || r + 1 == h)) {
+                    const size_t firstRow = r - r % kFusedRows;
+                    computeReflectivity(scale, firstRow * w, (r + 1 - firstRow) * w);
+                }
             } else if (hasDistance) {
                 pd::decodeRow<2>(row, w, mirror, dist, code);
             } else {
@@ -146,8 +179,7 @@ void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale, bool m
     }
 }
 
-void Frame::computeReflectivity(uint32_t scale) {
-    const size_t n = distance_.size();
+void Frame::computeReflectivity(uint32_t scale, size_t first, size_t n) {
     const bool hasHdr = (dataFlags_ & kPlaneHdrIndex) != 0;
     const bool blockTimes = version_ >= fl::kFormatInfoBlock;
     const bool rangeCorrection = hasHdr && scale >= fl::kRangeCorrectionMinScale;
@@ -175,12 +207,12 @@ void Frame::computeReflectivity(uint32_t scale) {
     }
     const uint32_t limit = frame_settings::reflectivityLimit();
 
-    uint32_t* dist = distance_.data();
-    const uint16_t* amp = amplitude_.data();
-    const uint8_t* hdr = hdrIndex_.data();
-    float* refl = reflectivity_.data();
-    uint8_t* freq = freqIndex_.data();
-    uint16_t* itime = intTime_.data();
+    uint32_t* dist = distance_.data() + first;
+    const uint16_t* amp = amplitude_.data() + first;
+    const uint8_t* hdr = hdrIndex_.data() + first;
+    float* refl = reflectivity_.data() + first;
+    uint8_t* freq = freqIndex_.data() + first;
+    uint16_t* itime = intTime_.data() + first;
 
     if (!hasHdr) {
         // One time and one frequency for the whole frame: a loop without per-pixel choices.
@@ -193,7 +225,7 @@ void Frame::computeReflectivity(uint32_t scale) {
         in.coef = coef[0];
         in.time = static_cast<uint16_t>(usedTime[0]);
         in.limit = limit != 0 ? static_cast<double>(limit) : HUGE_VAL;
-        reflectivity::singleTimeKernel(in, {amp, dist, refl, itime, rawDistance_.data()});
+        reflectivity::singleTimeKernel(in, {amp, dist, refl, itime, rawDistance_.data() + first});
         std::fill(freq, freq + n, uint8_t{0});
         unknownFrequencyPixels_ = 0;
         return;
@@ -210,7 +242,7 @@ void Frame::computeReflectivity(uint32_t scale) {
         correctable[k] = rangeCorrection && ownTime[k] > fl::kRangeCorrectionMinIntTime;
     }
     const double limitValue = limit != 0 ? static_cast<double>(limit) : HUGE_VAL;
-    uint32_t* raw = rawDistance_.data();
+    uint32_t* raw = rawDistance_.data() + first;
 
     uint8_t f = 0;  // carried from pixel to pixel, changed only by HDR pixels
     uint64_t unknown = 0;

@@ -1,9 +1,11 @@
 #include "link/CommnunicationNet.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 
 #include <atomic>
+#include <cerrno>
 #include <boost/asio/ip/multicast.hpp>
 #include <boost/asio/write.hpp>
 #include <chrono>
@@ -44,7 +46,6 @@ CommnunicationNet::CommnunicationNet(asio::io_context& io)
       tcp_(io),
       readBuffer_(net::kTcpReadChunk, 0),
       udp_(io),
-      datagram_(udpchunk::kDatagramBufferSize, 0),
       reassembler_(chunkBigEndian_) {}
 
 CommnunicationNet::~CommnunicationNet() {
@@ -242,6 +243,11 @@ bool CommnunicationNet::openUdp(uint16_t port) {
     udp::socket socket(io_);
     if (!bindImageSocket(socket, port)) return false;
     setUdpReceiveBuffer(socket);
+    // Reads block (up to the time-out): one call per wake-up instead of a wait and a read.
+    const int fd = socket.native_handle();
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const timeval wake{0, net::kReceivePollMs * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wake, sizeof wake);
     boost::system::error_code ec;
     socket.set_option(
         asio::ip::multicast::join_group(asio::ip::make_address_v4(net::kMulticastGroup),
@@ -258,6 +264,7 @@ bool CommnunicationNet::openUdp(uint16_t port) {
         std::lock_guard<std::mutex> rx(udpRxMutex_);
         udp_ = std::move(socket);
         cameraSource_ = ec ? 0 : camera.to_uint();
+        batchNext_ = batchCount_ = 0;
         chunkBigEndian_.store(bigEndianLength.load());
         reassembler_.reset();
     }
@@ -297,20 +304,37 @@ void CommnunicationNet::reportUdpError(const boost::system::error_code& ec) {
 bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
     std::lock_guard<std::mutex> lock(udpRxMutex_);
     if (!udp_.is_open()) return false;
-    if (!waitReadable(udp_.native_handle(), net::kReceivePollMs)) return false;
-    boost::system::error_code ec;
-    udp::endpoint sender;
-    const size_t count = udp_.receive_from(asio::buffer(datagram_), sender, 0, ec);
-    if (ec) {
-        if (ec != asio::error::would_block && ec != asio::error::interrupted) reportUdpError(ec);
-        return false;
+    const int fd = udp_.native_handle();
+    for (;;) {
+        while (batchNext_ < batchCount_) {
+            const size_t i = batchNext_++;
+            if (batch_.source(i) != cameraSource_) {
+                foreignDatagrams_.fetch_add(1);
+                continue;
+            }
+            if (reassembler_.udppacket(batch_.data(i), batch_.size(i), out)) {
+                lastArrival_ = batchReadAt_;
+                return true;
+            }
+        }
+        // Everything read so far is handled: one call waits for the next datagram and
+        // takes the others already waiting with it; the socket's receive time-out bounds
+        // the wait, so that a closing link or a stopping daemon is noticed.
+        const int count = batch_.read(fd);
+        udpCalls_.fetch_add(1);
+        if (count < 0) {
+            reportUdpError(boost::system::error_code(errno, boost::system::system_category()));
+            return false;
+        }
+        if (count == 0) return false;
+        batchReadAt_ = std::chrono::steady_clock::now();
+        batchNext_ = 0;
+        batchCount_ = size_t(count);
+        udpDatagrams_.fetch_add(batchCount_);
+        uint64_t bytes = 0;
+        for (size_t i = 0; i < batchCount_; ++i) bytes += batch_.size(i);
+        udpBytes_.fetch_add(bytes);
     }
-    if (count == 0) return false;
-    if (!sender.address().is_v4() || sender.address().to_v4().to_uint() != cameraSource_) {
-        foreignDatagrams_.fetch_add(1);
-        return false;
-    }
-    return reassembler_.udppacket(datagram_.data(), count, out);
 }
 
 }  // namespace Movoda

@@ -5,11 +5,13 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ip/udp.hpp>
+#include <chrono>
 #include <mutex>
 #include <vector>
 
 #include "link/Commnunication.h"
 #include "link/Packet.h"
+#include "link/UdpBatchReader.h"
 #include "link/UdpReassembler.h"
 
 namespace Movoda {
@@ -32,6 +34,13 @@ public:
     uint64_t foreignDatagrams() const { return foreignDatagrams_.load(); }
     // Failed receives on the image socket.
     uint64_t udpReceiveErrors() const { return udpReceiveErrors_.load(); }
+    // What the image socket delivered, and the system calls it took (reads and waits).
+    uint64_t udpBytesReceived() const { return udpBytes_.load(); }
+    uint64_t udpDatagramsReceived() const { return udpDatagrams_.load(); }
+    uint64_t udpReceiveCalls() const { return udpCalls_.load(); }
+    // When the datagram that completed the last result of udpReceiveFrame was read
+    // (image receive thread only).
+    std::chrono::steady_clock::time_point lastResultArrival() const { return lastArrival_; }
     // Bind the image port shared with other programs (a multicast stream that several
     // receivers watch) instead of exclusively (unicast). Takes effect at the next openUdp.
     void setImagePortShared(bool shared) { imagePortShared_.store(shared); }
@@ -65,7 +74,12 @@ private:
     // The UDP socket is read by the image receive thread under udpRxMutex_.
     boost::asio::ip::udp::socket udp_;
     std::mutex udpRxMutex_;
-    std::vector<uint8_t> datagram_;
+    // Datagrams are read in batches; those not yet given to the reassembler wait here.
+    UdpBatchReader batch_;
+    size_t batchNext_ = 0;
+    size_t batchCount_ = 0;
+    std::chrono::steady_clock::time_point batchReadAt_{};
+    std::chrono::steady_clock::time_point lastArrival_{};
     // Byte order of the chunk headers, which the reassembler corrects on its own; the
     // command channel's order is never taken from an image datagram.
     std::atomic<bool> chunkBigEndian_{true};
@@ -75,6 +89,9 @@ private:
     uint32_t cameraSource_ = 0;
     std::atomic<uint64_t> foreignDatagrams_{0};
     std::atomic<uint64_t> udpReceiveErrors_{0};
+    std::atomic<uint64_t> udpBytes_{0};
+    std::atomic<uint64_t> udpDatagrams_{0};
+    std::atomic<uint64_t> udpCalls_{0};
     std::atomic<bool> imagePortShared_{false};
     std::atomic<bool> imagePortHeld_{false};
     std::atomic<int> udpReceiveBuffer_{0};

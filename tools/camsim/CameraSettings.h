@@ -32,6 +32,8 @@ struct Identity {
     uint8_t factoryFlags = 0x12;  // DRNU 1 and lens data present
     uint8_t calibrated = 1;
     uint8_t fpsLimit = 50;  // highest frame rate it accepts and reports
+    // Bytes of its answer to the light-energy command: the value, zero-padded beyond 2.
+    uint8_t lightEnergyAnswerSize = 2;
     Lens lens;
     ImuExtrinsicValues imu;
 };

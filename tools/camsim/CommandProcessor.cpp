@@ -271,8 +271,9 @@ Reply CommandProcessor::handleLocked(uint8_t id, const std::vector<uint8_t>& p) 
                 config_.maxLightEnergy = value;
             else if (p[0] != kLightEnergyRead)
                 return fail(status::kReject);
-            std::vector<uint8_t> out(2);
+            std::vector<uint8_t> out(std::max<size_t>(2, identity_.lightEnergyAnswerSize));
             putU16(out.data(), config_.maxLightEnergy, settings_.legacy);
+            out.resize(identity_.lightEnergyAnswerSize);
             return ok(std::move(out));
         }
         case cmd::kSetSerial:

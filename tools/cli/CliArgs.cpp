@@ -52,6 +52,7 @@ std::optional<Command> commandFromName(const std::string& name) {
     if (name == "info") return Command::Info;
     if (name == "stream") return Command::Stream;
     if (name == "snapshot") return Command::Snapshot;
+    if (name == "firmware") return Command::Firmware;
     return std::nullopt;
 }
 
@@ -96,8 +97,13 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
-            if (!options.address.empty()) return refuse("unexpected argument '" + arg + "'");
-            options.address = arg;
+            if (options.address.empty()) {
+                options.address = arg;
+            } else if (options.command == Command::Firmware && options.firmwareFile.empty()) {
+                options.firmwareFile = arg;
+            } else {
+                return refuse("unexpected argument '" + arg + "'");
+            }
             continue;
         }
         if (arg == "--grayscale") {
@@ -149,10 +155,14 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             return refuse("unknown option '" + arg + "'");
         }
     }
-    if (options.grayscale && options.command == Command::Info) {
+    if (options.grayscale &&
+        (options.command == Command::Info || options.command == Command::Firmware)) {
         return refuse("--grayscale belongs to stream and snapshot");
     }
     if (options.address.empty()) return refuse("no camera address given");
+    if (options.command == Command::Firmware && options.firmwareFile.empty()) {
+        return refuse("firmware needs the FILE to send");
+    }
     if (options.command == Command::Snapshot && options.outDir.empty()) {
         return refuse("snapshot needs --out DIR");
     }
@@ -169,6 +179,7 @@ std::string usageText() {
            "                     [--byte-order little|big|auto]\n"
            "  vantory-cli snapshot ADDRESS --out DIR [--image-port P] [--grayscale]\n"
            "                     [--byte-order little|big|auto]\n"
+           "  vantory-cli firmware ADDRESS FILE [--image-port P]\n"
            "  vantory-cli --help\n"
            "\n"
            "ADDRESS is the camera's IPv4 address (network) or its serial port, for example\n"
@@ -183,9 +194,12 @@ std::string usageText() {
            "          --grayscale adds the grayscale plane to every frame.\n"
            "snapshot  saves one point-cloud frame as a binary PCD and its distances as CSV\n"
            "          into DIR.\n"
+           "firmware  sends the firmware image FILE to the camera and waits until the camera\n"
+           "          reports that it has programmed it; progress goes to standard error.\n"
            "\n"
            "Exit codes: 0 done, 2 bad command line, 3 no connection, 4 camera command refused,\n"
-           "5 no frame received, 6 output could not be written.\n";
+           "5 no frame received, 6 output could not be written, 7 firmware file unusable,\n"
+           "8 the camera reported a failed update or never reported, 9 interrupted.\n";
 }
 
 }  // namespace vantory_cli

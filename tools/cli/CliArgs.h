@@ -10,7 +10,7 @@
 
 namespace vantory_cli {
 
-enum class Command { Help, Info, Stream, Snapshot };
+enum class Command { Help, Info, Stream, Snapshot, Firmware };
 
 // Byte order of the camera's length fields and payload numbers: fixed, or detected by
 // the SDK (older cameras are big-endian).
@@ -26,6 +26,7 @@ struct CliOptions {
     ByteOrder byteOrder = ByteOrder::Little;
     bool grayscale = false;  // ask the camera for the grayscale plane as well
     std::string outDir;
+    std::string firmwareFile;  // firmware: the image to send
 };
 
 struct ParsedArgs {

@@ -53,5 +53,8 @@ constexpr int kExitNoConnection = 3;
 constexpr int kExitCommandFailed = 4;
 constexpr int kExitNoFrames = 5;
 constexpr int kExitWriteFailed = 6;
+constexpr int kExitBadFirmwareFile = 7;
+constexpr int kExitFirmwareFailed = 8;
+constexpr int kExitInterrupted = 9;
 
 }  // namespace vantory_cli

@@ -1,4 +1,4 @@
-// The three sub-commands. Each returns the process exit code; `out` takes this program's
+// The sub-commands. Each returns the process exit code; `out` takes this program's
 // own output lines.
 #pragma once
 
@@ -16,5 +16,9 @@ int runInfo(const CliOptions& options, const LineSink& out);
 // Ends early, with the summary, once `interrupted` is set (Ctrl-C).
 int runStream(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted);
 int runSnapshot(const CliOptions& options, const LineSink& out);
+// Progress goes to standard error; `out` gets the one result line. Ctrl-C stops the
+// transfer (the camera may be left in its boot loader).
+int runFirmware(const CliOptions& options, const LineSink& out,
+                const std::atomic<bool>& interrupted);
 
 }  // namespace vantory_cli

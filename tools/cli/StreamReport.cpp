@@ -7,6 +7,8 @@ namespace vantory_cli {
 
 namespace {
 
+constexpr double kSdkLatencyBinMs = Movoda::kSdkLatencyBinMicros / 1000.0;
+
 uint64_t delta(uint64_t before, uint64_t after) { return after >= before ? after - before : after; }
 
 void addCommon(JsonLine& line, double elapsedSeconds, const IntervalReport& report,
@@ -29,7 +31,20 @@ void addCommon(JsonLine& line, double elapsedSeconds, const IntervalReport& repo
         .add("fps", rate, 2)
         .add("sdkFps", sdk.sdkFrameRate)
         .add("latencyMedianMs", median(report.latenciesMs), 3)
-        .add("latencyP99Ms", percentile(report.latenciesMs, kLatencyPercentile), 3);
+        .add("latencyP99Ms", percentile(report.latenciesMs, kLatencyPercentile), 3)
+        .add("sdkLatencyMedianMs", binnedPercentile(sdk.sdkLatency, kSdkLatencyBinMs, 50.0), 3)
+        .add("sdkLatencyP99Ms",
+             binnedPercentile(sdk.sdkLatency, kSdkLatencyBinMs, kLatencyPercentile), 3);
+    const double megabytes = static_cast<double>(sdk.receivedBytes) / 1.0e6;
+    std::optional<double> cpuPerMb, datagramsPerCall;
+    if (megabytes > 0) cpuPerMb = static_cast<double>(sdk.receiveCpuNs) / 1.0e6 / megabytes;
+    if (sdk.receiveCalls > 0) {
+        datagramsPerCall =
+            static_cast<double>(sdk.receivedDatagrams) / static_cast<double>(sdk.receiveCalls);
+    }
+    line.add("receiveMB", megabytes, 3)
+        .add("receiveCpuMsPerMB", cpuPerMb, 3)
+        .add("datagramsPerCall", datagramsPerCall, 2);
     if (cloud) line.add("centralZMedianM", median(report.centralZ), 4);
 }
 
@@ -51,6 +66,13 @@ SdkFigures figuresBetween(const Movoda::MvStreamStats& before, const Movoda::MvS
     f.chunksLate = delta(before.udpChunksLate, after.udpChunksLate);
     f.datagramsDropped = delta(before.udpDatagramsDropped, after.udpDatagramsDropped);
     f.foreignDatagrams = delta(before.udpForeignDatagrams, after.udpForeignDatagrams);
+    f.sdkLatency.resize(after.sdkLatency.size());
+    for (size_t i = 0; i < after.sdkLatency.size(); ++i)
+        f.sdkLatency[i] = delta(before.sdkLatency[i], after.sdkLatency[i]);
+    f.receivedBytes = delta(before.udpBytesReceived, after.udpBytesReceived);
+    f.receivedDatagrams = delta(before.udpDatagramsReceived, after.udpDatagramsReceived);
+    f.receiveCalls = delta(before.udpReceiveCalls, after.udpReceiveCalls);
+    f.receiveCpuNs = delta(before.udpReceiveCpuNs, after.udpReceiveCpuNs);
     return f;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "StreamRecorder.h"
 #include "mvsdk/MvSdk.h"
@@ -23,6 +24,12 @@ struct SdkFigures {
     uint64_t chunksLate = 0;         // chunks of frames that had already finished
     uint64_t datagramsDropped = 0;   // datagrams whose remaining bytes reassembly refused
     uint64_t foreignDatagrams = 0;   // image datagrams from another address than the camera's
+    // Last image datagram read to frame callback, per bin of kSdkLatencyBinMicros.
+    std::vector<uint64_t> sdkLatency;
+    uint64_t receivedBytes = 0;      // image datagram bytes read
+    uint64_t receivedDatagrams = 0;
+    uint64_t receiveCalls = 0;       // system calls of the receive thread on the image socket
+    uint64_t receiveCpuNs = 0;       // CPU time of the receive thread (reassembly included)
 };
 
 // The change of the SDK's counters from `before` to `after`; a counter that went back

@@ -76,3 +76,25 @@ void FrameGapCounter::reset() {
 }
 
 }  // namespace vantory_cli
+
+namespace vantory_cli {
+
+std::optional<double> binnedPercentile(const std::vector<uint64_t>& counts, double binWidth,
+                                       double p) {
+    uint64_t total = 0;
+    for (uint64_t c : counts) total += c;
+    if (total == 0 || std::isnan(p)) return std::nullopt;
+    const double wanted = std::ceil(std::clamp(p, 0.0, 100.0) / 100.0 * static_cast<double>(total));
+    const uint64_t rank = std::max<uint64_t>(1, static_cast<uint64_t>(wanted));
+    uint64_t seen = 0;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        seen += counts[i];
+        if (seen >= rank) {
+            const bool open = i + 1 == counts.size();
+            return binWidth * static_cast<double>(open ? i : i + 1);
+        }
+    }
+    return binWidth * static_cast<double>(counts.size() - 1);
+}
+
+}  // namespace vantory_cli

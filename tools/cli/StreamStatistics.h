@@ -17,6 +17,12 @@ std::optional<double> median(std::vector<double> values);
 // values at or below it; empty when there are none.
 std::optional<double> percentile(std::vector<double> values, double p);
 
+// Nearest-rank percentile (p in 0..100) of values counted in bins of binWidth starting at 0:
+// the upper edge of the bin holding the rank (the last bin is open: its lower edge). Empty
+// when nothing was counted.
+std::optional<double> binnedPercentile(const std::vector<uint64_t>& counts, double binWidth,
+                                       double p);
+
 // Median z of the window x window points around the centre of an organised cloud
 // (stride floats per point, z at index 2). Points whose z is not finite carry no
 // measurement and are skipped; empty when none is left or the cloud is smaller than

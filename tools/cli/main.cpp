@@ -54,6 +54,9 @@ int main(int argc, char** argv) {
         case Command::Snapshot:
             code = runSnapshot(options, out);
             break;
+        case Command::Firmware:
+            code = runFirmware(options, out, gInterrupted);
+            break;
         case Command::Help:
             break;
     }

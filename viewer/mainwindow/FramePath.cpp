@@ -61,19 +61,23 @@ void FramePath::onFrame(const FramePtr& frame) {
     buildStampTexts(stampInputOf(f), stamp_);
 
     // Recording: filled by the recorder; records nothing until then.
-    if (recorder_) recorder_(frame);
+    recorder_.call(frame);
 
     FramePtr previous;
+    int selectedX = 0;
+    int selectedY = 0;
     {
         std::lock_guard<std::mutex> lock(ctx_.frameMutex);
         storeUnderLock(f, previous, frame);
+        selectedX = ctx_.selectedX;
+        selectedY = ctx_.selectedY;
     }
     // The replaced frame hands its planes back outside the lock.
     previous.reset();
     requestDisplay();
 
     // Point cloud: filled by the point-cloud view; shows nothing until then.
-    if (f.hasCloud() && cloudView_) cloudView_(frame);
+    if (f.hasCloud()) cloudView_.call(frame, selectedX, selectedY);
 
     measureAndLog(f);
     if (headerWatchOn_.load()) watchHeaderConfig(f);
@@ -138,7 +142,7 @@ void FramePath::buildImages(const Movoda::Frame& f) {
         cz::buildGrayscaleImage(width, height, gray, grayColorizer_, target);
         ctx_.grayscaleImage = target;
         ctx_.displayMode = 2;
-        if (imageSaver_) imageSaver_(nullptr, nullptr, &ctx_.grayscaleImage);
+        imageSaver_.call(nullptr, nullptr, &ctx_.grayscaleImage);
         return;
     }
 
@@ -165,10 +169,10 @@ void FramePath::buildImages(const Movoda::Frame& f) {
     if (kind == kKindDistanceAmplitude) {
         ctx_.displayMode = 1;
         display_.grayCheck = f.version() >= kVersionWithSubFrames ? GrayCheckVisibility::Show : GrayCheckVisibility::Hide;
-        if (imageSaver_) imageSaver_(&ctx_.distanceImage, &ctx_.amplitudeImage, nullptr);
+        imageSaver_.call(&ctx_.distanceImage, &ctx_.amplitudeImage, nullptr);
     } else {
         ctx_.displayMode = 0;
-        if (imageSaver_) imageSaver_(&ctx_.distanceImage, nullptr, nullptr);
+        imageSaver_.call(&ctx_.distanceImage, nullptr, nullptr);
     }
 }
 

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <vector>
 
+#include "FrameSeam.h"
 #include "ImageColorizer.h"
 #include "ReflectivityMeasure.h"
 #include "TimeStampText.h"
@@ -73,15 +74,18 @@ public:
     // The frame callback (SDK frame thread).
     void onFrame(const FramePtr& frame);
 
-    // Seams filled by the recorder and the point-cloud view. Set them before frames
-    // flow; the recorder decides itself whether it is recording.
-    void setRecorder(std::function<void(const FramePtr&)> recorder) { recorder_ = std::move(recorder); }
-    void setCloudView(std::function<void(const FramePtr&)> cloudView) { cloudView_ = std::move(cloudView); }
+    // Seams filled by the recorder, the point-cloud view and image export (GUI thread;
+    // safe while frames flow). The recorder decides itself whether it is recording; the
+    // point-cloud view gets frames with a cloud and the selected pixel (column, row).
+    using FrameHandler = std::function<void(const FramePtr&)>;
+    using CloudHandler = std::function<void(const FramePtr&, int column, int row)>;
+    void setRecorder(FrameHandler recorder) { recorder_.set(std::move(recorder)); }
+    void setCloudView(CloudHandler cloudView) { cloudView_.set(std::move(cloudView)); }
     // Called under the frame mutex with the images just built: distance for kinds other
     // than 0 and 3, distance and amplitude for kind 0, grayscale for kind 3 (the others
     // null). The batch conversion to images fills it.
     using ImageSaver = std::function<void(const QImage* distance, const QImage* amplitude, const QImage* grayscale)>;
-    void setImageSaver(ImageSaver saver) { imageSaver_ = std::move(saver); }
+    void setImageSaver(ImageSaver saver) { imageSaver_.set(std::move(saver)); }
 
     // Switches of the developer modes and the device settings (any thread).
     void setDcsMode(int mode) { dcsMode_.store(mode); }
@@ -132,9 +136,9 @@ private:
     mutable std::mutex configMutex_;
     HeaderConfig headerConfig_;
 
-    std::function<void(const FramePtr&)> recorder_;
-    std::function<void(const FramePtr&)> cloudView_;
-    ImageSaver imageSaver_;
+    FrameSeam<const FramePtr&> recorder_;
+    FrameSeam<const FramePtr&, int, int> cloudView_;
+    FrameSeam<const QImage*, const QImage*, const QImage*> imageSaver_;
 
     std::atomic<int> dcsMode_{0};
     std::atomic<bool> tempDistOn_{false};

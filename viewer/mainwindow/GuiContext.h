@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "MaintenanceOutput.h"
 #include "SampleWindow.h"
 #include "SdkSignal.h"
 
@@ -27,9 +28,10 @@ namespace vantory {
 constexpr std::size_t kReflectivityCoefCount = 21;
 constexpr float kDefaultReflectivityCoef = 0.02f;
 
-struct GuiContext {
+// The status operations are also how the maintenance work reports (MaintenanceOutput).
+struct GuiContext : maintenance::MaintenanceOutput {
     GuiContext(MainWindow* window, const std::string& logDirectory);
-    ~GuiContext();
+    ~GuiContext() override;
 
     MainWindow* window = nullptr;
     std::unique_ptr<SdkSignal> sdkSignal;
@@ -93,9 +95,9 @@ struct GuiContext {
     std::int32_t dust = -1;
 
     // Operations callable from any thread.
-    void setStatus(const QString& text, const QString& style, int target);
-    void setProgress(int value, bool calibration);
-    void timedMessage(const QString& title, const QString& text);
+    void setStatus(const QString& text, const QString& style, int target) override;
+    void setProgress(int value, bool calibration) override;
+    void timedMessage(const QString& title, const QString& text) override;
     void raise(int code);
 };
 

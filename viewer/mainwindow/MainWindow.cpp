@@ -16,12 +16,15 @@
 #include <iostream>
 
 #include "CameraControls.h"
+#include "CloudViewController.h"
 #include "ControlConstants.h"
 #include "ExitConfirmation.h"
 #include "FramePath.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
+#include "MaintenanceWindows.h"
 #include "PixelInfoWindow.h"
+#include "RecordsController.h"
 #include "ViewerConstants.h"
 #include "mvsdk/MvSdk.h"
 #include "ui_Calibration.h"
@@ -93,8 +96,9 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     applyInitialVisibility();
     applyLimits();
 
-    // 8. Language.
+    // 8. Language, then the maintenance windows that speak it.
     applyLanguage();
+    createMaintenance();
 
     // 9. Settings into the controls.
     loadSettings();
@@ -121,6 +125,8 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     if (ctx_->filterLibraryLoaded) enableFilterLibraryControls();
     runRenderTypeHandler();
     ctx_->sdk->setCloudCoordType(static_cast<uint8_t>(std::max(0, filterUi_->comboBox_cloudcoordtype->currentIndex())));
+    createCloudView();
+    createRecords();
 
     // 14. Second distance plane and debug mode. The box may already be checked, which
     // would emit nothing, so the handler runs either way.
@@ -462,12 +468,15 @@ void MainWindow::releaseForExit() {
     if (released_) return;
     released_ = true;
     if (periodicTimer_) periodicTimer_->stop();
+    if (records_) records_->shutdown();
+    if (cloudView_) cloudView_->shutdown();
     for (QWidget* window : {filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(), pixelInfoWindow_.get(),
                             sceneWindow_.get()}) {
         if (window) window->close();
     }
     if (!ctx_) return;
     ctx_->callbacksEnabled.store(false);
+    if (maintenance_) maintenance_->firmware().cancel();  // its worker uses the SDK
     if (ctx_->sdk) {
         ctx_->sdk->setCallback(nullptr, nullptr);
         // Joins every SDK thread before the process tears down its globals.

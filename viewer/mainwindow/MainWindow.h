@@ -29,6 +29,13 @@ struct CBEventData;
 class Frame;
 }  // namespace Movoda
 
+namespace vantory::cloudview {
+class CloudViewController;
+}  // namespace vantory::cloudview
+namespace vantory::records {
+class RecordsController;
+}  // namespace vantory::records
+
 namespace vantory {
 namespace controls {
 class CameraControls;
@@ -36,6 +43,9 @@ struct ControlValues;
 struct DeviceView;
 struct ConfigReadBack;
 }  // namespace controls
+namespace maintenance {
+class MaintenanceWindows;
+}
 struct GuiContext;
 class TextSet;
 class FramePath;
@@ -58,8 +68,13 @@ public:
     QWidget* calibrationWindow() const { return calibrationWindow_.get(); }
     QWidget* pixelInfoWindow() const { return pixelInfoWindow_.get(); }
     QWidget* sceneWindow() const { return sceneWindow_.get(); }
+    vantory::maintenance::MaintenanceWindows& maintenance() const { return *maintenance_; }
     // The frame path: seams for the recorder, the point-cloud view and image export.
     vantory::FramePath* framePath() const { return framePath_.get(); }
+    // The point-cloud window and its display settings.
+    vantory::cloudview::CloudViewController* cloudView() const { return cloudView_.get(); }
+    // The record and play groups: recorder and playback.
+    vantory::records::RecordsController* records() const { return records_.get(); }
 
     // Leaves the camera stopped with image type "PointCloud+Amp".
     void shutdownRoutine();
@@ -139,13 +154,15 @@ private:
     vantory::FilterValues collectFilterValues() const;
     void applyCaptions();
     void registerSdkCallbacks();
+    void createCloudView();
+    void createRecords();
 
     // Connection.
     void changeInterface();
     void changeAddress();
     void autoDetectUsbPort();
     void onSdkEvent(const std::shared_ptr<const Movoda::CBEventData>& event);
-    void onFirstConnected();
+    void readImuExtrinsic();  // GUI thread, after the first connection
     void showConnectionState();
     void showTimedMessage();
     void showStatus(int code);
@@ -158,6 +175,10 @@ private:
     void onImageHover(LabelImage* view, int x, int y);
     void onImageSelected(LabelImage* view, int x, int y);
     void onPixelSelectionCleared();
+
+    // Device settings, firmware update and calibration (MainWindowPending.cpp).
+    void createMaintenance();
+    void setExposureMaximum(int maxIntegrationUs);
 
     // Camera parameter controls (MainWindowControls.cpp): widget values in and out;
     // what each value sends lives in controls::CameraControls.
@@ -209,9 +230,8 @@ private:
     void showReflectivityCoef();
     // Filled by the settings work: the HDR mode and integration times of the series.
     void loadSeriesSettings(bool k150Series);
-    // Filled by the cloud-view work: the open cloud window's geometry and grid; empty
-    // while it is closed, and Save Settings then keeps the stored values.
-    std::optional<vantory::CloudViewState> cloudViewState() const;
+    // The cloud window's geometry (open, or where it was last) and grid, for Save Settings.
+    vantory::CloudViewState cloudViewState() const;
     // Filled by the scenes work: the model's scene settings from the scene file.
     void applyModelScene(const std::string& modelString);
 
@@ -233,8 +253,11 @@ private:
     std::unique_ptr<vantory::GuiContext> ownedContext_;  // outlives every SDK thread
     vantory::GuiContext* ctx_ = nullptr;
     std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
+    std::unique_ptr<vantory::cloudview::CloudViewController> cloudView_;  // fed by framePath_
+    std::unique_ptr<vantory::records::RecordsController> records_;        // uses cloudView_
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
     std::unique_ptr<vantory::controls::CameraControls> controls_;
+    std::unique_ptr<vantory::maintenance::MaintenanceWindows> maintenance_;
     QTimer* frameWatchdog_ = nullptr;
     QElapsedTimer lastFrameShown_;
     bool autoStartPending_ = false;  // "start" on the command line: press Start once connected

@@ -9,6 +9,7 @@
 #include "GuiContext.h"
 #include "LanguageTexts.h"
 #include "MainWindow.h"
+#include "MaintenanceWindows.h"
 #include "ViewerConstants.h"
 #include "mvsdk/MvSdk.h"
 #include "ui_FilterSettings.h"
@@ -232,7 +233,7 @@ void MainWindow::runRenderTypeHandler() {
 
 // ---- Developer controls -----------------------------------------------------------------
 
-// The main form's part; the device-settings window's developer fields come with that window.
+// The main form's part and the device-settings window's developer fields.
 void MainWindow::showDeveloperControls() {
     for (QWidget* widget : std::initializer_list<QWidget*>{
              ui_->checkBox_vcsel1, ui_->checkBox_vcsel2, ui_->spinBox_int5, ui_->label_int5,
@@ -248,5 +249,6 @@ void MainWindow::showDeveloperControls() {
     ui_->spinBox_maxFps->setMaximum(controls::kMaxFramesPerSecond);
     ui_->checkBox_filtered->setVisible(ui_->cmbBox_imagetype->currentIndex() !=
                                        kGrayscaleImageTypeIndex);
+    maintenance_->deviceSettings().showDeveloperFields();
     fitLeftPanel();
 }

@@ -1,6 +1,7 @@
 // The SDK event path of the main window: the event callback (SDK thread), the numbered
 // update dispatcher, the log panel and the periodic timer (GUI thread).
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QSerialPortInfo>
 #include <QTextCursor>
 #include <QTimer>
@@ -38,7 +39,10 @@ void MainWindow::onSdkEvent(const std::shared_ptr<const Movoda::CBEventData>& ev
     if (event->eventName == Movoda::kEventSdkState) {
         if (sdk->isConnected() && event->cmdId == kEventFirstConnected) {
             ctx_->raise(kUpdateFirstConnected);
-            onFirstConnected();
+            // Never a command from inside an SDK callback: the callback holds the SDK's
+            // callback lock, which also delays reports the receive thread hands over.
+            QMetaObject::invokeMethod(
+                this, [this]() { readImuExtrinsic(); }, Qt::QueuedConnection);
         } else {
             ctx_->raise(kUpdateConnectionState);
         }
@@ -85,8 +89,9 @@ void MainWindow::onSdkEvent(const std::shared_ptr<const Movoda::CBEventData>& ev
     }
 }
 
-// Runs on the SDK event thread: the extrinsic read blocks on a command exchange.
-void MainWindow::onFirstConnected() {
+// GUI thread, queued after the first connection's update: blocks on one exchange.
+void MainWindow::readImuExtrinsic() {
+    if (!ctx_ || !ctx_->sdk) return;
     Movoda::ImuExtrinsic extrinsic;
     ctx_->sdk->getImuExtrinsic(extrinsic, true);
     std::ostringstream line;
@@ -147,14 +152,21 @@ void MainWindow::showStatus(int code) {
         style = ctx_->statusStyle;
         progress = ctx_->progressValue;
     }
+    // A value below the bar's range (a run that has not shown progress yet) empties it.
+    const auto showProgress = [progress](QProgressBar* bar) {
+        if (progress < bar->minimum())
+            bar->reset();
+        else
+            bar->setValue(progress);
+    };
     if (code == kUpdateDeviceProgress) {
-        devUi_->progressBarFWUpdate->setValue(progress);
+        showProgress(devUi_->progressBarFWUpdate);
         devUi_->labelProgressBarFWResult->setText(text);
         devUi_->labelProgressBarFWResult->setStyleSheet(style);
         return;
     }
     if (code == kUpdateCalibrationProgress) {
-        calibrationUi_->progressBarCAL->setValue(progress);
+        showProgress(calibrationUi_->progressBarCAL);
         calibrationUi_->labelProgressBarResult->setText(text);
         calibrationUi_->labelProgressBarResult->setStyleSheet(style);
         return;

@@ -4,7 +4,11 @@
 // to have done anything.
 #include "GuiContext.h"
 #include "MainWindow.h"
+#include "MaintenanceWindows.h"
 #include "UiUpdateCodes.h"
+#include "ViewerConstants.h"
+#include "ui_Calibration.h"
+#include "ui_DevSettings.h"
 #include "ui_MainWindow.h"
 
 using namespace vantory;
@@ -24,39 +28,18 @@ void MainWindow::on_pushBtn_calibration_clicked() {
 void MainWindow::on_pushBtn_configdev_clicked() {
     ctx_->raise(kUpdateDeviceRefresh);
     ctx_->raise(kUpdateReloadDevConfig);
-    devWindow_->show();
-    devWindow_->activateWindow();
+    maintenance_->deviceSettings().open((ctx_->modes & kModeFactoryTestBit) != 0);
 }
 
 // ---- Scenes: filled by the scenes work ---------------------------------------------
 
 void MainWindow::applyModelScene(const std::string&) {}
 
-// ---- Export, records and playback: filled by the records work ----------------------
+// ---- Export: filled by the export work ---------------------------------------------
 
 void MainWindow::on_pushBtn_savepcd_clicked() {}
 void MainWindow::on_pushButtonSave2csv_clicked() {}
 void MainWindow::on_pushBtnGSImage_clicked() {}
-void MainWindow::on_checkBox_record_nolimit_stateChanged(int) {}
-void MainWindow::on_pushButton_record_clicked() {}
-void MainWindow::on_pushBtn_loadfiles_clicked() {}
-void MainWindow::on_pushButton_play_clicked() {}
-void MainWindow::on_spinBox_playfps_valueChanged(int) {}
-void MainWindow::on_horizontalSlider_play_sliderMoved(int) {}
-void MainWindow::stopPlayback() {}
-void MainWindow::showPlaySliderRange() {}
-void MainWindow::showPlayPosition() {}
-void MainWindow::showPlayButton() {}
-void MainWindow::showRecordCount() {}
-void MainWindow::showPlaybackConfig() {}
-
-// ---- Point-cloud view: filled by the cloud-view work -------------------------------
-
-void MainWindow::startCloudViewer() {}
-std::optional<vantory::CloudViewState> MainWindow::cloudViewState() const {
-    return std::nullopt;
-}
-void MainWindow::tickCloudViewFrameRate() {}
 
 // ---- Filters: filled by the filter-settings work -----------------------------------
 
@@ -69,10 +52,44 @@ void MainWindow::showReflectivityCoef() {}
 
 void MainWindow::handleKeyPress(QKeyEvent*) {}
 
-// ---- Maintenance: filled by the calibration and firmware-update work ---------------
+// ---- Maintenance: device settings, firmware update, calibration ---------------------
 
+void MainWindow::createMaintenance() {
+    maintenance::MainWindowHooks hooks;
+    hooks.reloadControls = [this] { reloadFromDeviceConfig(); };
+    hooks.saveToDevice = [this] { on_pushButton_save2dev_clicked(); };
+    hooks.stopStreaming = [this] { on_pushBtn_stop_clicked(); };
+    hooks.setExposureMaximum = [this](int maxIntegrationUs) {
+        setExposureMaximum(maxIntegrationUs);
+    };
+    const maintenance::MaintenanceForms forms{*devUi_, *devWindow_, *calibrationUi_,
+                                              *calibrationWindow_};
+    maintenance_ = std::make_unique<maintenance::MaintenanceWindows>(forms, *ctx_->sdk, *ctx_,
+                                                                     *texts_, std::move(hooks));
+}
+
+void MainWindow::setExposureMaximum(int maxIntegrationUs) {
+    for (QSpinBox* box : {ui_->spinBox_int1, ui_->spinBox_int2, ui_->spinBox_int3,
+                          ui_->spinBox_int4, ui_->spinBox_int5}) {
+        box->setMaximum(maxIntegrationUs);
+    }
+}
+
+// No calibration-data transfer runs in this program: its reports are not used.
 void MainWindow::handleCalibrationReport(const std::shared_ptr<const Movoda::CBEventData>&) {}
-void MainWindow::handleFirmwareReport(const std::shared_ptr<const Movoda::CBEventData>&) {}
-void MainWindow::watchCalibrationProgress(const QString&) {}
-void MainWindow::tickCalibrationWatchdog() {}
-void MainWindow::tickCommandWatchdog() {}
+
+void MainWindow::handleFirmwareReport(const std::shared_ptr<const Movoda::CBEventData>& event) {
+    maintenance_->firmware().handleReport(*event);
+}
+
+void MainWindow::watchCalibrationProgress(const QString& line) {
+    maintenance_->calibration().watchLogLine(line.toStdString());
+}
+
+void MainWindow::tickCalibrationWatchdog() {
+    maintenance_->calibration().tick();
+}
+
+void MainWindow::tickCommandWatchdog() {
+    maintenance_->firmware().tick();
+}

@@ -108,7 +108,7 @@ void MainWindow::on_pushBtn_savesettings_clicked() {
 }
 
 bool MainWindow::saveSettings() {
-    ViewerSettings v = loadedSettings_;  // keeps what no control shows (cloud window while closed)
+    ViewerSettings v = loadedSettings_;  // keeps what no control shows
     v.ipAddress = ui_->lineEdit_netip->text();
     v.imgType = ui_->cmbBox_imagetype->currentIndex();
     v.series.hdr = ui_->cmbBox_hdrmode->currentIndex();
@@ -130,11 +130,10 @@ bool MainWindow::saveSettings() {
     v.modFreq = std::max(0, ui_->cmbBox_modfreq->currentIndex());
     v.pclFilterOn = filterUi_->checkBox_pclfilter_on->isChecked();
     v.mainWindow = {x(), y(), width(), height()};
-    if (const std::optional<CloudViewState> cloud = cloudViewState()) {
-        v.cloudWindow = cloud->geometry;
-        v.cloudShowGrid = cloud->showGrid;
-        v.cloudGridHeight = cloud->gridHeight;
-    }
+    const CloudViewState cloud = cloudViewState();
+    v.cloudWindow = cloud.geometry;
+    v.cloudShowGrid = cloud.showGrid;
+    v.cloudGridHeight = cloud.gridHeight;
     v.filters = collectFilterValues();
     if (!settings_.save(v, ctx_->newK150 != 0)) return false;
     loadedSettings_ = v;

@@ -44,6 +44,9 @@ constexpr int kPlaybackStopPauseMs = 200;
 constexpr int kInterruptQuitDelayMs = 1000;
 constexpr int kTimedMessageMs = 3000;
 
+// Developer-mode bit of the factory-test mode (GuiContext::modes).
+constexpr std::uint8_t kModeFactoryTestBit = 0x02;
+
 // Combo box index of the grayscale image type.
 constexpr int kGrayscaleImageTypeIndex = 1;
 // Combo box index of "PointCloud+Amp", the type the camera is left in on exit.

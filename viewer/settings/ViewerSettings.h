@@ -8,6 +8,8 @@
 #include <array>
 #include <optional>
 
+#include "WindowGeometry.h"
+
 namespace vantory {
 
 // Group Filters. On load a field is empty when the stored value fails its check, which
@@ -36,15 +38,6 @@ struct FilterValues {
     std::optional<bool> averageEnable;
     std::optional<int> averageSize;
     bool operator==(const FilterValues& other) const;
-};
-
-struct WindowGeometry {
-    int x = 0, y = 0, width = 0, height = 0;
-    // Restored only when no component is zero (a reset file holds zeros).
-    bool applies() const { return x != 0 && y != 0 && width != 0 && height != 0; }
-    bool operator==(const WindowGeometry& o) const {
-        return x == o.x && y == o.y && width == o.width && height == o.height;
-    }
 };
 
 // HDR mode and integration times of one camera series.

@@ -93,8 +93,10 @@ public:
     void parse(const std::vector<uint8_t>& packet) override;
 
     // --- Frame path ---
-    // Allocates every pixel plane with sensorWidth x sensorHeight zeroed entries (the raw
-    // phase plane only when a packet carries it). parse() calls it when not yet done.
+    // Allocates every pixel plane with sensorWidth x sensorHeight entries (the raw phase
+    // plane only when a packet carries it); parse() calls it when not yet done. The
+    // entries mean nothing until parse(), which writes every plane the packet carries and
+    // zeroes every other one.
     void allocatePlanes();
     // Takes the trailing header from the inner packet (command id .. trailer type):
     // format 3 the information block (and IMU block), format 2 the short trailer.
@@ -178,8 +180,14 @@ private:
     bool applyModelConstants();
     void loadInfoBlock(const uint8_t* inner, size_t size);
     void loadFormat2Trailer(const uint8_t* inner, size_t size);
-    void decodePlanes(const uint8_t* planes, size_t count, uint32_t scale, bool mirror);
-    void computeReflectivity(uint32_t scale);
+    // Zeroes the planes that decoding and its following steps do not write in full.
+    void zeroPlanesNotDecoded();
+    // With fuseReflectivity, reflectivity follows each block of decoded rows while they are
+    // still in the cache (frames without HDR index only).
+    void decodePlanes(const uint8_t* planes, size_t count, uint32_t scale, bool mirror,
+                      bool fuseReflectivity);
+    // Over the pixels [first, first + count); frames with an HDR index only whole.
+    void computeReflectivity(uint32_t scale, size_t first, size_t count);
     void applySdkBinning();
 
     uint8_t dataFlags_ = 0;

@@ -7,6 +7,8 @@
 // caller's thread.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,6 +20,12 @@ namespace Movoda {
 
 class MvDaemon;
 class FramePipeline;
+
+// Time from the arrival of a frame's last image datagram to the start of the frame callback,
+// counted in bins of kSdkLatencyBinMicros; the last bin holds everything longer.
+constexpr size_t kSdkLatencyBins = 500;
+constexpr uint32_t kSdkLatencyBinMicros = 10;
+using SdkLatencyHistogram = std::array<uint64_t, kSdkLatencyBins + 1>;
 
 // Counters of the frame path since the SDK was created: what the queues dropped and what
 // the image-stream reassembly lost, for programs that report stream health.
@@ -44,6 +52,13 @@ struct MvStreamStats {
     uint64_t reportsDropped = 0;    // IMU reports dropped because the event callback fell behind
     int udpReceiveBufferBytes = 0;  // granted by the system; 0 while the socket is closed
     bool udpImagePortHeld = false;  // another program holds the image port
+    // Work of the image receive thread: bytes and datagrams read, the system calls that
+    // read them, and the thread's CPU time (reassembly included).
+    uint64_t udpBytesReceived = 0;
+    uint64_t udpDatagramsReceived = 0;
+    uint64_t udpReceiveCalls = 0;
+    uint64_t udpReceiveCpuNs = 0;
+    SdkLatencyHistogram sdkLatency{};  // frames of the image stream only
 };
 
 class MvSdk {
@@ -85,6 +100,9 @@ public:
     uint8_t getPlaybackMode();
     // Feeds one recorded frame, stored as its 1420-byte datagrams, into the frame pipeline.
     bool replayRawFrame(const std::vector<uint8_t>& packets, const std::string& tag);
+    // Feeds one recorded frame payload (command id .. trailer, as a record file holds it)
+    // into the frame pipeline; `tag` names the frame. False when the intake refuses it.
+    bool replayFrame(const std::vector<uint8_t>& payload, const std::string& tag);
     MvStreamStats getStreamStats();
 
     // ---- Camera commands -----------------------------------------------------------
@@ -118,6 +136,13 @@ public:
     void setSdkMinAmplitude(uint16_t amplitude);
     bool setCloudCoordType(uint8_t type);
     void setMirror(uint8_t horizontal, uint8_t vertical);
+    // The lens the point clouds of frames without their own lens use (played-back
+    // recordings of older cameras); a camera's frames with a lens block override it.
+    void setLensParams(const LensParams& params);
+    // Point clouds for every frame (on) or none (off), without a camera command: playback
+    // shows recorded frames as clouds. start() sets it from the image type again.
+    void setPointCloudMode(bool on);
+    bool getPointCloudMode();
 
     // ---- Filter settings, forwarded to the filter chain ----------------------------
     bool setKalmanFilter(uint16_t factorTimes1000, uint16_t threshold, uint16_t mode);

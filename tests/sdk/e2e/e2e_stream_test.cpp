@@ -69,10 +69,20 @@ TEST_F(StreamE2e, FramesArriveDecodedWithTheirPointCloud) {
 
     EXPECT_TRUE(waitUntil([&] { return sdk().getFrameRate() > 0; }, 3000ms));
     EXPECT_EQ(sdk().getStateString(), "Connected-Stream");
+    // Counted once the callback returns, which may be a moment after the sink saw it.
+    EXPECT_TRUE(waitUntil([&] { return sdk().getStreamStats().framesDelivered >= 5; }, 3000ms));
     const Movoda::MvStreamStats stats = sdk().getStreamStats();
-    EXPECT_GE(stats.framesDelivered, 5u);
     EXPECT_EQ(stats.framesRejected, 0u);
     EXPECT_GE(stats.udpFramesCompleted, stats.framesDelivered);
+    // Every delivered frame had its last datagram to callback time counted; the receive
+    // thread's work is counted too.
+    uint64_t timed = 0;
+    for (uint64_t count : stats.sdkLatency) timed += count;
+    EXPECT_GE(timed, stats.framesDelivered);  // delivered counted before the histogram
+    EXPECT_LE(timed, sdk().getStreamStats().framesDelivered + 1);
+    EXPECT_GT(stats.udpReceiveCpuNs, 0u);
+    EXPECT_GE(stats.udpBytesReceived, stats.udpFramesCompleted * 300000);
+    EXPECT_GE(stats.udpDatagramsReceived, stats.udpReceiveCalls / 2);
 }
 
 TEST_F(StreamE2e, ChunksInAnyOrderStillMakeWholeFrames) {

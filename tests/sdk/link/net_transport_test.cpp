@@ -245,6 +245,20 @@ TEST_F(NetTransportTest, ImageDatagramsFromOtherHostsAreIgnored) {
     EXPECT_EQ(net_.udpStats().framesCompleted, 1u);
 }
 
+// Datagrams already waiting are read together: one system call for all of them.
+TEST_F(NetTransportTest, WaitingDatagramsAreReadInOneCall) {
+    ASSERT_TRUE(net_.openUdp(kImagePort));
+    auto camera = senderOn(kPeerAddress);
+    for (uint16_t sequence = 1; sequence <= 20; ++sequence) sendTo(camera, frameDatagram(sequence, false));
+    Bytes out;
+    for (uint16_t sequence = 1; sequence <= 20; ++sequence) {
+        ASSERT_TRUE(receiveFrame(out));
+        EXPECT_EQ(out[1], uint8_t(sequence));
+    }
+    EXPECT_EQ(net_.udpDatagramsReceived(), 20u);
+    EXPECT_EQ(net_.udpReceiveCalls(), 1u);
+}
+
 TEST_F(NetTransportTest, ImagePortHeldByAnotherProgramFailsTheOpen) {
     CommnunicationNet other(io_);
     other.setAddress(kPeerAddress);

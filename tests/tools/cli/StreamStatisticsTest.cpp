@@ -42,6 +42,16 @@ TEST(Percentile, NearestRankAtTheEdges) {
     EXPECT_DOUBLE_EQ(*percentile({1, 1, 1, 1, 1, 1, 1, 1, 1, 42}, 99), 42);
 }
 
+TEST(Percentile, BinnedCountsGiveTheUpperEdgeOfTheRankBin) {
+    const std::vector<uint64_t> counts = {0, 2, 0, 1};  // bins of 0.01; the last is open
+    EXPECT_DOUBLE_EQ(*binnedPercentile(counts, 0.01, 50), 0.02);
+    EXPECT_DOUBLE_EQ(*binnedPercentile(counts, 0.01, 0), 0.02);
+    EXPECT_DOUBLE_EQ(*binnedPercentile(counts, 0.01, 99), 0.03);  // lower edge of the open bin
+    EXPECT_DOUBLE_EQ(*binnedPercentile({5, 0}, 0.01, 99), 0.01);
+    EXPECT_FALSE(binnedPercentile({0, 0}, 0.01, 50));
+    EXPECT_FALSE(binnedPercentile(counts, 0.01, std::nan("")));
+}
+
 TEST(Percentile, MatchesSortingOnRandomData) {
     std::mt19937 rng(12345);
     std::exponential_distribution<double> latency(0.7);

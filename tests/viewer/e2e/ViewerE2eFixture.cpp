@@ -110,8 +110,8 @@ void ViewerE2eTest::startViewer(int imageTypeIndex) {
     ASSERT_NO_FATAL_FAILURE(restartCamera());
     ASSERT_TRUE(waitForState(kConnectedIdle, kConnectWaitMs))
         << "state shown: " << ui().label_connectstate->text().toStdString();
-    // The window's own first-connection work ends with the extrinsic read, on the SDK's
-    // event thread; tests start once it is done so that it is not taken for their own.
+    // The window's own first-connection work ends with the extrinsic read, queued to the
+    // GUI thread; tests start once it is done so that it is not taken for their own.
     ASSERT_TRUE(waitForCommand(kCmdImuExtrinsicRead, 0));
 }
 

@@ -2,22 +2,19 @@
 // and its exact bytes.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "CamParamsImport.h"
-#include "CameraSim.h"
-#include "mvsdk/MvSdk.h"
+#include "SimulatedCamera.h"
 
 namespace vantory::maintenance {
 namespace {
 
 constexpr const char* kCameraAddress = "127.0.0.62";
+constexpr uint16_t kImagePort = 9462;
 constexpr uint8_t kCmdLensWrite = 168;
 constexpr uint8_t kCmdImuWrite = 169;
 
@@ -31,27 +28,9 @@ class CamParamsImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        previous_ = QDir::currentPath();
-        QDir::setCurrent(dir_.path());  // the SDK log goes to the working directory
         camsim::SimOptions options;
         options.bindAddress = kCameraAddress;
-        options.announce = false;
-        camera_ = std::make_unique<camsim::CameraSim>(options);
-        std::string error;
-        ASSERT_TRUE(camera_->start(&error)) << error;
-        sdk_ = std::make_unique<Movoda::MvSdk>("", "mvlog");
-        sdk_->setConnectAddress(kCameraAddress);
-        sdk_->startup();
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (!sdk_->isConnected() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ASSERT_TRUE(sdk_->isConnected());
-    }
-    void TearDown() override {
-        sdk_.reset();
-        if (camera_) camera_->stop();
-        QDir::setCurrent(previous_);
+        ASSERT_NO_FATAL_FAILURE(sim_.start(options, kImagePort));
     }
     QString write(const char* name, const char* text) {
         const QString path = dir_.filePath(QString::fromLatin1(name));
@@ -62,9 +41,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    QString previous_;
-    std::unique_ptr<camsim::CameraSim> camera_;
-    std::unique_ptr<Movoda::MvSdk> sdk_;
+    testsupport::SimulatedCamera sim_;
 };
 
 TEST_F(CamParamsImportTest, WritesTheRecordTheFileHolds) {
@@ -95,10 +72,10 @@ TEST_F(CamParamsImportTest, WritesTheRecordTheFileHolds) {
         {"neither.ini", "[other]\nfx=1\n", ImportResult::NothingToWrite, 0, {}},
     };
     for (const Row& row : rows) {
-        camera_->clearReceivedCommands();
-        EXPECT_EQ(importCamParams(write(row.name, row.text), *sdk_), row.result) << row.name;
+        sim_.camera().clearReceivedCommands();
+        EXPECT_EQ(importCamParams(write(row.name, row.text), sim_.sdk()), row.result) << row.name;
         std::vector<camsim::ReceivedCommand> writes;
-        for (const auto& command : camera_->receivedCommands()) {
+        for (const auto& command : sim_.camera().receivedCommands()) {
             if (command.id == kCmdLensWrite || command.id == kCmdImuWrite)
                 writes.push_back(command);
         }
@@ -110,7 +87,7 @@ TEST_F(CamParamsImportTest, WritesTheRecordTheFileHolds) {
         EXPECT_EQ(writes[0].id, row.id) << row.name;
         EXPECT_EQ(floatsOf(writes[0].payload), row.values) << row.name;
     }
-    EXPECT_EQ(importCamParams(dir_.filePath(QStringLiteral("missing.ini")), *sdk_),
+    EXPECT_EQ(importCamParams(dir_.filePath(QStringLiteral("missing.ini")), sim_.sdk()),
               ImportResult::NothingToWrite);
 }
 

@@ -22,6 +22,7 @@ void reset() {
     s.reportRate = 0;
     s.customCmdOk = false;
     s.customCmdResponse.clear();
+    s.imuExtrinsicThread = std::thread::id();
 }
 
 std::vector<std::string> calls() {
@@ -29,7 +30,8 @@ std::vector<std::string> calls() {
     return state().calls;
 }
 
-void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data) {
+void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data,
+               uint8_t reportByte) {
     Movoda::EventCallback callback;
     {
         std::lock_guard<std::mutex> lock(state().mutex);
@@ -39,6 +41,7 @@ void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data
     event->eventName = name;
     event->cmdId = cmdId;
     event->data = std::move(data);
+    event->reportByte = reportByte;
     if (callback) callback(event);
 }
 
@@ -104,6 +107,11 @@ uint8_t MvSdk::getPlaybackMode() {
     return state().playbackMode;
 }
 bool MvSdk::replayRawFrame(const std::vector<uint8_t>&, const std::string&) { return false; }
+bool MvSdk::replayFrame(const std::vector<uint8_t>&, const std::string&) { return false; }
+void MvSdk::setLensParams(const LensParams&) { record("setLensParams"); }
+void MvSdk::setPointCloudMode(bool on) { record(std::string("setPointCloudMode ") + (on ? "1" : "0")); }
+bool MvSdk::getPointCloudMode() { return false; }
+MvStreamStats MvSdk::getStreamStats() { return {}; }
 bool MvSdk::start(ImageType type, bool flag) {
     record("start " + std::to_string(type) + (flag ? " 1" : " 0"));
     return state().connected;
@@ -127,6 +135,8 @@ bool MvSdk::setUdpDestIp(const std::string& ip, uint16_t port) {
 }
 bool MvSdk::getImuExtrinsic(ImuExtrinsic&, bool read) {
     record(std::string("getImuExtrinsic ") + (read ? "1" : "0"));
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().imuExtrinsicThread = std::this_thread::get_id();
     return true;
 }
 bool MvSdk::setRoi(uint16_t, uint16_t, uint16_t, uint16_t) { return false; }

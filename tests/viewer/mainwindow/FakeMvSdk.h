@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "mvsdk/MvSdk.h"
@@ -23,6 +24,7 @@ struct State {
     std::vector<uint8_t> customCmdResponse;
     Movoda::EventCallback eventCallback;
     Movoda::FrameCallback frameCallback;
+    std::thread::id imuExtrinsicThread;  // where the last extrinsic read ran
     int instances = 0;
     int destroyed = 0;
 };
@@ -31,6 +33,7 @@ State& state();
 void reset();
 std::vector<std::string> calls();
 // Calls the registered event callback, as the SDK's event thread would.
-void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data);
+void fireEvent(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data,
+               uint8_t reportByte = 0);
 
 }  // namespace fakesdk

@@ -9,6 +9,8 @@
 #include <QSpinBox>
 #include <QDir>
 #include <QMessageBox>
+#include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -42,8 +44,9 @@ int indexOf(const std::vector<std::string>& calls, const std::string& call, int 
 }
 
 // Fires an event from a thread of its own, as the SDK's event thread does.
-void fireFromSdkThread(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data = {}) {
-    std::thread sdkThread([&]() { fakesdk::fireEvent(name, cmdId, data); });
+void fireFromSdkThread(const std::string& name, uint8_t cmdId, std::vector<uint8_t> data = {},
+                       uint8_t reportByte = 0) {
+    std::thread sdkThread([&]() { fakesdk::fireEvent(name, cmdId, data, reportByte); });
     sdkThread.join();
 }
 
@@ -171,7 +174,14 @@ TEST_F(MainWindowTest, FirstConnectionShowsGreenStateAndReadsExtrinsic) {
     open();
     setSdk(true, 2, "Connected-Idle");
     fireFromSdkThread("sdkState", 254, {4});
-    EXPECT_GE(indexOf(fakesdk::calls(), "getImuExtrinsic 1"), 0);  // read on the SDK thread
+    // No command from inside the SDK's callback: the extrinsic read waits for the GUI thread.
+    EXPECT_LT(indexOf(fakesdk::calls(), "getImuExtrinsic 1"), 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&]() { return indexOf(fakesdk::calls(), "getImuExtrinsic 1") >= 0; }, kWaitMs));
+    {
+        std::lock_guard<std::mutex> lock(fakesdk::state().mutex);
+        EXPECT_EQ(fakesdk::state().imuExtrinsicThread, std::this_thread::get_id());
+    }
     ASSERT_TRUE(QTest::qWaitFor([&]() { return ui().label_connectstate->text() == "Connected-Idle"; }, kWaitMs));
     EXPECT_EQ(ui().label_connectstate->styleSheet(), QStringLiteral("color:green"));
 
@@ -274,6 +284,29 @@ TEST_F(MainWindowTest, DeviceLogLinesReachLogPanel) {
     fireFromSdkThread("data", 209, second);
     ASSERT_TRUE(QTest::qWaitFor([&]() { return log->toPlainText().contains("done"); }, kWaitMs));
     EXPECT_EQ(log->toPlainText(), QStringLiteral("cali step 1\ndone\n"));
+}
+
+TEST_F(MainWindowTest, MaintenanceReportsFromTheSdkThreadReachTheirWindows) {
+    MainWindow& window = open();
+    auto* calibrationBar = window.calibrationWindow()->findChild<QProgressBar*>("progressBarCAL");
+    auto* firmwareBar = window.devSettingsWindow()->findChild<QProgressBar*>("progressBarFWUpdate");
+    auto* firmwareResult =
+        window.devSettingsWindow()->findChild<QLabel*>("labelProgressBarFWResult");
+    ASSERT_TRUE(calibrationBar && firmwareBar && firmwareResult);
+
+    const std::string line = "[cal] calibration:flash:write\n";
+    fireFromSdkThread("data", 209, std::vector<uint8_t>(line.begin(), line.end()));
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return calibrationBar->value() == 76; }, kWaitMs));
+
+    const uint8_t reportStatus = 7, finalReport = 3;
+    fireFromSdkThread("data", 50, {finalReport, 2}, reportStatus);
+    const QString cameraError = QString::fromUtf8("升级失败:flash 擦写错误");
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return firmwareResult->text() == cameraError; }, kWaitMs));
+    EXPECT_EQ(firmwareResult->styleSheet(), QStringLiteral("color:red"));
+    fireFromSdkThread("data", 50, {finalReport, 0}, reportStatus);
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return firmwareResult->text() == "Finish"; }, kWaitMs));
+    EXPECT_EQ(firmwareResult->styleSheet(), QStringLiteral("color:green"));
+    EXPECT_EQ(firmwareBar->value(), 100);
 }
 
 // Presses the button with `text` in the next modal box.
