@@ -103,6 +103,21 @@ void bindCamera(py::module_& m) {
              "held; None switches back to frames(). A callback slower than the frame rate "
              "loses frames (stats()['callback_dropped']); exceptions are reported and "
              "counted, the stream goes on.")
+        // ---- Recording ----
+        .def("start_recording", &PyCamera::startRecording, "directory"_a = py::none(),
+             "frames"_a = 100,
+             "Records the frames this camera delivers into a new time-stamped folder below "
+             "`directory` (None: $VANTORY_EXPORT_DIR or ~/mv-pcds), one record file per "
+             "frame, as the viewer does; `frames` None records until stop_recording(). "
+             "Frames keep reaching frames() or the callback.")
+        .def("stop_recording", &PyCamera::stopRecording,
+             "Ends the recording; frames already taken are still written.")
+        .def_property_readonly("recording", &PyCamera::recording,
+                               "The recording's counters: active, complete, written, dropped, "
+                               "failed, frame_limit, directory and error.")
+        .def("wait_recording", &PyCamera::waitRecording, "timeout"_a = 10.0,
+             "Waits until the recording has its frames written (or has stopped); False "
+             "when `timeout` seconds pass first.")
         // ---- Camera settings ----
         .def(
             "set_integration_times",

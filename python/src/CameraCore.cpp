@@ -5,7 +5,12 @@
 namespace vantory_py {
 
 CameraCore::CameraCore(size_t queueCapacity)
-    : frames_(std::make_shared<FrameQueue>(queueCapacity)) {}
+    : frames_(std::make_shared<FrameQueue>(queueCapacity)),
+      recording_([this](Movoda::LensParams& lens) {
+          bool read = false;
+          withSdk([&](Movoda::MvSdk& sdk) { read = sdk.getLensCalidata(lens); });
+          return read;
+      }) {}
 
 CameraCore::~CameraCore() {
     close();
@@ -40,6 +45,8 @@ void CameraCore::close() {
         session = std::move(session_);
     }
     session.reset();
+    // No frame arrives any more: what the recording had queued is written now.
+    recording_.finish();
     frames_->close();
     std::lock_guard<std::mutex> lock(routeMutex_);
     if (callbackQueue_) callbackQueue_->close();
@@ -80,6 +87,7 @@ bool CameraCore::hasCallbackRoute() const {
 }
 
 void CameraCore::onFrame(const FramePtr& frame) {
+    recording_.recordFrame(*frame);
     DeliveredFrame item{frame, monotonicNs()};
     std::shared_ptr<FrameQueue> target;
     {

@@ -11,6 +11,7 @@
 #include <shared_mutex>
 #include <string>
 
+#include "CameraRecording.h"
 #include "CameraSession.h"
 #include "FrameQueue.h"
 #include "mvsdk/MvSdk.h"
@@ -80,6 +81,8 @@ public:
     bool hasCallbackRoute() const;
 
     CameraStats stats();
+    // Records the frames this camera delivers (frames that go to Python are recorded too).
+    CameraRecording& recording() { return recording_; }
 
 private:
     void onFrame(const FramePtr& frame);
@@ -92,6 +95,8 @@ private:
     mutable std::mutex routeMutex_;
     std::shared_ptr<FrameQueue> callbackQueue_;
     uint64_t callbackDroppedBefore_ = 0;  // by callback queues no longer routed to
+
+    CameraRecording recording_;
 };
 
 }  // namespace vantory_py

@@ -1,10 +1,14 @@
 #include "FrameBinding.h"
 
 #include "ModuleParts.h"
+#include "RecordReader.h"
+#include "WithoutGil.h"
 
 #include <array>
 #include <cstdio>
 #include <string>
+
+#include <unistd.h>
 
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
@@ -153,6 +157,26 @@ void bindFrame(py::module_& m) {
             "time.monotonic_ns() at which the SDK delivered the frame; None when it did not "
             "come from a live camera")
         .def("__repr__", &describe);
+
+    m.def(
+        "read_record",
+        [](const py::object& path, bool points) {
+            const std::string text = py::str(py::module_::import("os").attr("fspath")(path));
+            RecordedFrame read = withoutGil([&] { return readRecordedFrame(text, points); });
+            if (read.error == RecordError::CannotOpen) {
+                const bool missing = withoutGil([&] { return ::access(text.c_str(), F_OK) != 0; });
+                PyErr_SetString(missing ? PyExc_FileNotFoundError : PyExc_OSError,
+                                read.message.c_str());
+                throw py::error_already_set();
+            }
+            if (read.error != RecordError::None) throw py::value_error(read.message);
+            return wrapFrame(DeliveredFrame{std::move(read.frame), 0});
+        },
+        py::arg("path"), py::arg("points") = true,
+        "The frame stored in a record file (.xbin), as the same Frame object live frames "
+        "are. `points`: compute the point cloud with the lens the frame carries (files of "
+        "older cameras: the lens stored in the file). FileNotFoundError or OSError when the "
+        "file cannot be read, ValueError when it does not hold a frame.");
 }
 
 }  // namespace vantory_py

@@ -9,6 +9,7 @@
 
 #include "DeviceRecords.h"
 #include "FrameBinding.h"
+#include "records/RecordNaming.h"
 
 namespace py = pybind11;
 
@@ -217,6 +218,72 @@ void PyCamera::onFrame(py::object callback) {
     runner_ = std::make_unique<CallbackRunner>(py::reinterpret_borrow<py::function>(callback),
                                                queueSize_);
     core_.routeToCallback(runner_->queue());
+}
+
+}  // namespace vantory_py
+
+namespace vantory_py {
+
+namespace {
+
+// The camera's settings for the files of older cameras, which do not carry them.
+Movoda::records::RecordInfo recordInfoOf(Movoda::MvSdk& sdk) {
+    Movoda::records::RecordInfo info;
+    Movoda::DevInfo device;
+    Movoda::DevConfig config;
+    if (sdk.getDevInfo(device)) {
+        info.serial = device.sn;
+        info.firmware = device.fwVersion;
+    }
+    if (sdk.getDevConfig(config)) {
+        info.modFreqIndex = static_cast<uint8_t>(config.modFreq);
+        info.hdrIndex = static_cast<uint8_t>(config.hdrMode);
+        info.maxFps = config.maxFps;
+        info.minAmplitude = config.minAmplitude;
+        info.grayIntTime = config.intTimeGs;
+        for (size_t k = 0; k < info.intTimes.size(); ++k) info.intTimes[k] = config.intTime[k];
+    }
+    return info;
+}
+
+}  // namespace
+
+void PyCamera::startRecording(const std::optional<std::string>& directory,
+                              std::optional<int> frames) {
+    if (frames && *frames < 1) raise(PyExc_ValueError, "frames must be at least 1");
+    const std::string base = directory ? *directory : Movoda::records::exportDirectory();
+    const bool open = withoutGil([&] {
+        Movoda::records::RecordInfo info;
+        if (!core_.withSdk([&](Movoda::MvSdk& sdk) { info = recordInfoOf(sdk); })) return false;
+        core_.recording().start(base, info, frames ? *frames : 0);
+        return true;
+    });
+    if (!open) throwClosed();
+}
+
+void PyCamera::stopRecording() {
+    withoutGil([this] { core_.recording().stop(); });
+}
+
+py::dict PyCamera::recording() {
+    const RecordingStatus s = withoutGil([this] { return core_.recording().status(); });
+    py::dict d;
+    d["active"] = s.counts.active;
+    d["complete"] = s.complete;
+    d["written"] = s.counts.written;
+    d["dropped"] = s.counts.dropped;
+    d["failed"] = s.counts.failed;
+    d["frame_limit"] = s.counts.noLimit ? py::object(py::none()) : py::int_(s.counts.frameLimit);
+    d["directory"] = s.counts.directory.empty() ? py::object(py::none())
+                                                : py::object(py::str(s.counts.directory));
+    d["error"] = s.error.empty() ? py::object(py::none()) : py::object(py::str(s.error));
+    return d;
+}
+
+bool PyCamera::waitRecording(double timeoutSeconds) {
+    if (!(timeoutSeconds >= 0)) raise(PyExc_ValueError, "timeout must not be negative");
+    const auto deadline = std::chrono::steady_clock::now() + toMilliseconds(timeoutSeconds);
+    return withoutGil([&] { return core_.recording().waitDone(deadline); });
 }
 
 }  // namespace vantory_py

@@ -47,6 +47,13 @@ public:
     std::optional<pybind11::object> nextFrame(std::optional<double> timeoutSeconds);
     void onFrame(pybind11::object callback);
 
+    // Recording to record files; `directory` None: the export directory of the viewer,
+    // `frames` None: until stopRecording().
+    void startRecording(const std::optional<std::string>& directory, std::optional<int> frames);
+    void stopRecording();
+    pybind11::dict recording();
+    bool waitRecording(double timeoutSeconds);
+
     // Runs one command with the GIL released; raises ValueError when the camera is closed
     // and CommandError naming `what` when the camera refuses.
     template <typename Fn>
