@@ -8,12 +8,20 @@ namespace mr = Movoda::records;
 
 namespace {
 constexpr const char* kLogTag = "vantory.Camera.record";
-}
+// How long closing a camera waits for the files of frames already taken.
+constexpr int kFinishWaitMs = 10000;
+}  // namespace
 
 CameraRecording::CameraRecording(LensQuery queryLens) : queryLens_(std::move(queryLens)) {}
 
 CameraRecording::~CameraRecording() {
     finish();
+    std::shared_ptr<mr::Recorder> recorder;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        recorder = std::move(recorder_);
+    }
+    recorder.reset();  // joins the writer thread
 }
 
 void CameraRecording::start(const std::string& baseDirectory, const mr::RecordInfo& info,
@@ -82,14 +90,13 @@ bool CameraRecording::doneLocked() const {
 }
 
 void CameraRecording::finish() {
-    std::shared_ptr<mr::Recorder> recorder;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        recorder = std::move(recorder_);
-    }
-    if (recorder) recorder->stop();
-    recorder.reset();  // writes what is queued, joins the writer thread
-    changed_.notify_all();
+    const std::shared_ptr<mr::Recorder> recorder = current();
+    if (!recorder) return;
+    recorder->stop();
+    // The recorder stays, so that its counters still tell what was written; its
+    // destructor writes whatever a very slow disk has not taken by then.
+    recorder->waitIdle(kFinishWaitMs);
+    changed();
 }
 
 std::shared_ptr<mr::Recorder> CameraRecording::current() const {

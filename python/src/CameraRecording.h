@@ -26,7 +26,7 @@ class CameraRecording {
 public:
     using LensQuery = std::function<bool(Movoda::LensParams&)>;
     explicit CameraRecording(LensQuery queryLens);
-    // finish()
+    // finish(), then ends the writer thread.
     ~CameraRecording();
     CameraRecording(const CameraRecording&) = delete;
     CameraRecording& operator=(const CameraRecording&) = delete;
@@ -42,7 +42,8 @@ public:
     // Waits until the recording is complete or has stopped with every queued frame
     // handled; false at the deadline.
     bool waitDone(std::chrono::steady_clock::time_point deadline);
-    // Writes what is queued and ends the writer thread.
+    // Ends the recording and writes what it had taken (waiting up to 10 s); the counters
+    // stay readable.
     void finish();
 
 private:

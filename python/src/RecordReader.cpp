@@ -70,6 +70,10 @@ RecordedFrame readRecordedFrame(const std::string& path, bool withPoints) {
         Movoda::frame_packet::frameFromPacket(payload.data(), payload.size(), frameName(path));
     if (!frame) return refused(RecordError::Invalid, path + ": not a frame of this camera");
     frame->decode();
+    // The decoder keeps no plane of a packet too short for the planes it announces.
+    if (frame->dataFlags() == 0) {
+        return refused(RecordError::Invalid, path + ": the frame's pixel planes are cut short");
+    }
 
     if (withPoints) {
         std::optional<Movoda::LensParams> lens;
