@@ -119,3 +119,22 @@ def test_recording_that_cannot_write_says_why(camera, tmp_path):
     assert not status["active"] and status["written"] == 0
     with pytest.raises(ValueError):
         camera.start_recording(str(tmp_path), frames=0)
+
+
+def test_new_recording_leaves_the_earlier_one_whole(camera, tmp_path):
+    camera.start_recording(str(tmp_path), frames=None)
+    camera.start()
+    for _ in range(5):
+        camera.next_frame(timeout=2.0)
+    first = camera.recording["directory"]
+    camera.start_recording(str(tmp_path), frames=3)  # a folder of its own, also within the same second
+    assert camera.wait_recording(timeout=10.0)
+    camera.stop()
+    second = camera.recording["directory"]
+    assert first != second and camera.recording["written"] == 3
+    # The earlier recording wrote every frame it had taken, numbered without gaps.
+    names = os.listdir(first)
+    assert len(names) >= 5 and sorted(names) == sorted(f"{k}.xbin" for k in range(len(names)))
+    ids = [vantory.read_record(os.path.join(first, f"{k}.xbin")).frame_id
+           for k in range(len(names))]
+    assert ids == sorted(ids)
