@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, build and every test. Widget tests run offscreen; the whole run sits under
-# Xvfb so that tests needing a real X server (the point-cloud window) have one.
+# Xvfb so that tests needing a real X server (the point-cloud window) have one. Then the
+# installation is checked: staged install, examples built against it and run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VANTORY_BUILD_DIR:-$root/build}
@@ -12,3 +13,4 @@ if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
 else
   ctest -j2 --output-on-failure
 fi
+"$root/scripts/check-install.sh" "$build"

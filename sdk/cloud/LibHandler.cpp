@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "VantoryBuildInfo.h"
 #include "mvsdk/MvLog.h"
 
 namespace Movoda {
@@ -57,11 +58,19 @@ LibHandler::~LibHandler() { unload(); }
 void* LibHandler::openLibrary() {
     const int flags = RTLD_NOW | RTLD_LOCAL;
     if (name_.find('/') != std::string::npos) return ::dlopen(name_.c_str(), flags);
+    // Beside the program (the build tree), then the installed filter folder: as the
+    // installation placed it relative to the programs, and where it was meant to go.
+    std::vector<std::string> folders;
     const std::string dir = programDirectory();
     if (!dir.empty()) {
-        const std::string besideProgram = dir + "/" + name_;
-        if (::access(besideProgram.c_str(), F_OK) == 0) {
-            if (void* module = ::dlopen(besideProgram.c_str(), flags)) return module;
+        folders.push_back(dir);
+        folders.push_back(dir + "/" + vantory::buildinfo::kFilterDirFromPrograms);
+    }
+    folders.push_back(vantory::buildinfo::kFilterDir);
+    for (const std::string& folder : folders) {
+        const std::string path = folder + "/" + name_;
+        if (::access(path.c_str(), F_OK) == 0) {
+            if (void* module = ::dlopen(path.c_str(), flags)) return module;
         }
     }
     return ::dlopen(name_.c_str(), flags);

@@ -9,8 +9,8 @@ namespace Movoda {
 
 class LibHandler {
 public:
-    // A name without "/" is looked up beside the running program first, then on the
-    // usual library path; a path is loaded as given.
+    // A name without "/" is looked up beside the running program first, then in the
+    // installed filter folder, then on the usual library path; a path is loaded as given.
     explicit LibHandler(const std::string& name = kSdkFilterLibraryName);
     ~LibHandler();
 

@@ -128,6 +128,7 @@ std::string helpText() {
          "  --close-every S          close the command link every S seconds\n"
          "  --stop-after S           stop answering after S seconds\n"
          "\n  --help                   this text\n"
+         "  --version                the version\n"
          "\nCounters of what was sent and injected are printed on exit and on SIGUSR1.\n";
     return o.str();
 }

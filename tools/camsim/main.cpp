@@ -6,8 +6,13 @@
 
 #include "CameraSim.h"
 #include "SimOptions.h"
+#include "VantoryBuildInfo.h"
 
 int main(int argc, char** argv) {
+    if (vantory::buildinfo::hasOption(argc, argv, "--version")) {
+        std::cout << "vantory-camsim " << vantory::buildinfo::kVersion << "\n";
+        return 0;
+    }
     const camsim::ParseResult parsed = camsim::parseOptions(argc, argv);
     if (parsed.help) {
         std::cout << camsim::helpText();

@@ -8,6 +8,7 @@
 #include "CliConstants.h"
 #include "Commands.h"
 #include "DiagnosticsTap.h"
+#include "VantoryBuildInfo.h"
 
 namespace {
 
@@ -28,6 +29,10 @@ void installInterruptHandler() {
 
 int main(int argc, char** argv) {
     using namespace vantory_cli;
+    if (vantory::buildinfo::hasOption(argc, argv, "--version")) {
+        std::cout << "vantory-cli " << vantory::buildinfo::kVersion << "\n";
+        return kExitOk;
+    }
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParsedArgs parsed = parseArgs(args);
     if (!parsed.options) {

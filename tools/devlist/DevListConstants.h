@@ -12,6 +12,21 @@ inline constexpr qint64 kSilenceLimitMs = 23000;
 
 inline constexpr char kInstanceKey[] = "MV_DEVLIST";
 inline constexpr char kWindowTitle[] = "MV Device list";
+inline constexpr char kUsageText[] =
+    "Usage: vantory-devlist [Qt options]\n"
+    "\n"
+    "Opens the window \"MV Device list\", which lists the time-of-flight cameras that\n"
+    "announce themselves on UDP port 7686 of this computer, one row per camera showing\n"
+    "its last announcement. A camera silent for more than 23 seconds leaves the list.\n"
+    "Only one copy runs at a time; a second one exits with status 255.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this text and exit\n"
+    "  --version      show the version and exit\n"
+    "Qt's own options, such as -platform, are accepted as well.\n";
+inline constexpr char kSecondCopyMessage[] =
+    "vantory-devlist: not started: another copy already lists the cameras (marker "
+    "MV_DEVLIST).\n";
 inline constexpr char kRefreshMessage[] = "updata list";
 
 inline constexpr char kIpv4Pattern[] =

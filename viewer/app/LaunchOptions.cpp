@@ -39,6 +39,10 @@ bool isUsableScale(const std::string& text) {
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& arguments) {
     LaunchOptions options;
+    for (const std::string& argument : arguments) {
+        if (argument == "--help" || argument == "-h") options.help = true;
+        if (argument == "--version") options.version = true;
+    }
     const std::size_t count = std::min(arguments.size(), kMaxExaminedArguments);
 
     if (count >= 1 && arguments[0].size() == 1 && isSafeSuffixCharacter(arguments[0][0])) {
@@ -80,6 +84,34 @@ LaunchOptions parseCommandLine(int argc, const char* const* argv) {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i] ? argv[i] : "");
     return parseCommandLine(arguments);
+}
+
+std::string usageText() {
+    return "Usage: vantory [SUFFIX] [usb=N] [console] [scale=F] [start]\n"
+           "Shows one time-of-flight depth camera, connected over the network or USB:\n"
+           "distance, amplitude and grayscale images, pixel statistics and a 3-D point\n"
+           "cloud, with recording, export and the camera's settings.\n"
+           "\n"
+           "Arguments:\n"
+           "  SUFFIX         one letter or digit that tells copies apart: vantory 3 uses\n"
+           "                 gui3.ini, mvlog3/ and image port 7690, so copies for several\n"
+           "                 cameras run side by side\n"
+           "  usb=N          connect through the serial port /dev/ttyACMN (second argument)\n"
+           "  console        show the LogDbg button\n"
+           "  scale=F        set QT_SCALE_FACTOR to F (1 or more)\n"
+           "  start          press Start once the camera is connected\n"
+           "  -h, --help     show this text and exit\n"
+           "  --version      show the version and exit\n"
+           "\n"
+           "The settings are kept in gui.ini (gui + SUFFIX + .ini) and the logs in mvlog/\n"
+           "(mvlog + SUFFIX) in the working folder. A second copy of the same instance\n"
+           "exits with status 255.\n";
+}
+
+std::string secondCopyMessage(const LaunchOptions& options) {
+    return "vantory: not started: another copy holds the single-instance marker " +
+           options.instanceKey +
+           ". To run several copies, start each with its own digit (vantory 1, vantory 2, ...).\n";
 }
 
 bool scaleFactorApplies(const std::string& scaleFactor) {

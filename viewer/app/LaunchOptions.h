@@ -26,11 +26,20 @@ struct LaunchOptions {
     bool autoStart = false;
     std::string scaleFactor = kDefaultScaleFactor;  // value for QT_SCALE_FACTOR
     std::string instanceKey = kInstanceKeyBase;     // single-instance marker name
+    // "--help"/"-h" or "--version" anywhere: answer and exit before any window exists.
+    bool help = false;
+    bool version = false;
 };
 
 // Interprets the arguments after the program name (argv[1..]); only the first five count.
 LaunchOptions parseCommandLine(const std::vector<std::string>& arguments);
 LaunchOptions parseCommandLine(int argc, const char* const* argv);
+
+// The --help text.
+std::string usageText();
+
+// Why a second copy of an instance exits, for standard error.
+std::string secondCopyMessage(const LaunchOptions& options);
 
 // Whether QT_SCALE_FACTOR is set to this value. Qt 6.4 on X11 paints every widget
 // clipped to part of its area when the global factor is below 1, so such a factor (the

@@ -13,6 +13,7 @@
 #include "MainWindow.h"
 #include "SigintBridge.h"
 #include "SingleInstance.h"
+#include "VantoryBuildInfo.h"
 #include "ViewerConstants.h"
 #include "mvsdk/MvSdk.h"
 
@@ -25,6 +26,12 @@ int main(int argc, char* argv[]) {
     XInitThreads();
 
     const vantory::LaunchOptions options = vantory::parseCommandLine(argc, argv);
+    // Answered before the application object exists, so no display is needed.
+    if (options.help || options.version) {
+        std::cout << (options.help ? vantory::usageText()
+                                   : std::string("vantory ") + vantory::buildinfo::kVersion + "\n");
+        return 0;
+    }
     if (vantory::scaleFactorApplies(options.scaleFactor)) {
         setenv("QT_SCALE_FACTOR", options.scaleFactor.c_str(), 1);
     } else {
@@ -38,6 +45,7 @@ int main(int argc, char* argv[]) {
 
     static vantory::SingleInstance instance(QString::fromStdString(options.instanceKey));
     if (!instance.acquire()) {
+        std::cerr << vantory::secondCopyMessage(options);
         QApplication::quit();
         return -1;
     }

@@ -83,7 +83,8 @@ protected:
 TEST_F(CliProgram, HelpAndBadCommandLines) {
     const ChildResult help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("vantory-cli stream ADDRESS"), std::string::npos);
+    EXPECT_EQ(help.out.rfind("Usage: vantory-cli COMMAND ADDRESS", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("\n  stream ADDRESS "), std::string::npos) << help.out;
 
     const ChildResult noAddress = run({"stream", "--fps", "10"});
     EXPECT_EQ(noAddress.exitCode, 2);

@@ -80,6 +80,7 @@ TEST_F(DevListProgramTest, SecondCopyExitsAndAKilledCopyDoesNotBlockTheNext) {
     ASSERT_TRUE(second.waitForFinished(15000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 255);  // -1 as the parent sees it
+    EXPECT_TRUE(second.readAllStandardError().contains("another copy already lists the cameras"));
     EXPECT_EQ(first.state(), QProcess::Running);
 
     // A crash leaves the marker's segment behind; it must not keep the next copy out.

@@ -6,8 +6,9 @@ namespace {
 
 class ResetProgramTest : public ResetFolder {
 protected:
-    // Runs the real program in the temporary folder; returns its exit code.
-    int run(const QStringList& arguments) const {
+    // Runs the real program in the temporary folder; returns its exit code and keeps
+    // what it wrote to standard error.
+    int run(const QStringList& arguments) {
         QProcess process;
         process.setWorkingDirectory(dir().path());
         process.start(QStringLiteral(VANTORY_RESET_BINARY), arguments);
@@ -16,9 +17,34 @@ protected:
             process.waitForFinished(5000);
             return -1000;
         }
+        errors_ = process.readAllStandardError();
         return process.exitCode();
     }
+
+    QByteArray errors_;
 };
+
+TEST_F(ResetProgramTest, WrongCommandLineGetsUsageOnStandardErrorAndChangesNothing) {
+    write("gui.ini", viewerFile(1));
+    write("gui2.ini", viewerFile(2));
+    write("restorecfg", "[Setting]\nimgType=4\n");
+    const QByteArray first = read("gui.ini");
+    const QByteArray second = read("gui2.ini");
+
+    const QStringList wrong[] = {{}, {"nonsense", "2"}, {"RSTGUISIZE"}, {"rstguisize", "../x"}};
+    for (const QStringList& arguments : wrong) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        EXPECT_EQ(run(arguments), 0);
+        EXPECT_TRUE(errors_.startsWith("Usage: vantory-reset COMMAND [N]"))
+            << errors_.toStdString();
+    }
+    EXPECT_EQ(read("gui.ini"), first);
+    EXPECT_EQ(read("gui2.ini"), second);
+
+    // A command it knows says nothing, even when there is no file to repair.
+    EXPECT_EQ(run({"rstguisize", "7"}), 0);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.toStdString();
+}
 
 TEST_F(ResetProgramTest, WorksOnTheWorkingFolderAndAlwaysExitsZero) {
     write("gui2.ini", viewerFile(2));

@@ -78,6 +78,30 @@ TEST(CommandLine, StartWordOnlyAsAWholeWordAndNeverAsSuffix) {
     EXPECT_FALSE(parseCommandLine({"7"}).autoStart);
 }
 
+TEST(CommandLine, HelpAndVersionAnywhereButNeverAsSuffix) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool help;
+        bool version;
+        std::string suffix;
+    };
+    const Case cases[] = {
+        {{"--help"}, true, false, ""},
+        {{"-h"}, true, false, ""},
+        {{"--version"}, false, true, ""},
+        // Beyond the five arguments the viewer examines.
+        {{"3", "usb=1", "console", "scale=2", "start", "--help"}, true, false, "3"},
+        {{"h"}, false, false, "h"},
+        {{"3", "help", "-help"}, false, false, "3"},
+    };
+    for (const Case& c : cases) {
+        const LaunchOptions options = parseCommandLine(c.arguments);
+        EXPECT_EQ(options.help, c.help) << c.arguments.back();
+        EXPECT_EQ(options.version, c.version) << c.arguments.back();
+        EXPECT_EQ(options.suffix, c.suffix) << c.arguments.back();
+    }
+}
+
 TEST(CommandLine, ArgvFormSkipsProgramName) {
     const char* argv[] = {"vantory", "3", "usb=7", nullptr};
     const LaunchOptions options = parseCommandLine(3, argv);

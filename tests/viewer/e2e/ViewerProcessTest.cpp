@@ -118,6 +118,9 @@ TEST_F(ViewerProcessTest, SecondCopyOfInstanceReturnsMinusOneWithoutWindow) {
     EXPECT_TRUE(output_.contains("scale 0.9 not applied")) << output_.toStdString();
     EXPECT_FALSE(output_.contains("mvsdk")) << output_.toStdString();
     EXPECT_FALSE(QDir(workDir_.filePath(QStringLiteral("mvlog9"))).exists());
+    // It says why it did not start.
+    EXPECT_TRUE(output_.contains("another copy holds the single-instance marker TofsingleApp9"))
+        << output_.toStdString();
 }
 
 TEST_F(ViewerProcessTest, CtrlCEndsRunningCopyWithExitCodeZero) {
