@@ -9,6 +9,7 @@ packages=(
   libboost-all-dev libpcl-dev libopencv-dev libopen3d-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick iproute2 procps
+  pybind11-dev python3-dev python3-pytest python3-numpy
   fonts-wqy-microhei  # the Chinese captions and log lines
   help2man dpkg-dev file lintian  # man pages and the Debian package (scripts/package.sh)
 )

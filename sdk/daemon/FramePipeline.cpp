@@ -20,12 +20,9 @@ constexpr const char* kTagRaw = "Movoda::MvDaemon::rawFrameQThreadFunc";
 constexpr const char* kTagReport = "Movoda::MvDaemon::reportImage";
 constexpr const char* kTagImage = "Movoda::MvDaemon::ImageQueueFunc";
 
-uint16_t readU16(const uint8_t* p, bool bigEndian) {
-    return bigEndian ? static_cast<uint16_t>((p[0] << 8) | p[1])
-                     : static_cast<uint16_t>((p[1] << 8) | p[0]);
+void printFrameError() {
+    std::cout << "frame error " << std::endl;
 }
-
-void printFrameError() { std::cout << "frame error " << std::endl; }
 
 bool isMulticastAddress(const std::string& text) {
     boost::system::error_code ec;
@@ -36,7 +33,9 @@ bool isMulticastAddress(const std::string& text) {
 
 FramePipeline::FramePipeline(MvDaemon& daemon) : daemon_(daemon) {}
 
-FramePipeline::~FramePipeline() { stop(); }
+FramePipeline::~FramePipeline() {
+    stop();
+}
 
 PipelineHooks FramePipeline::hooks() {
     PipelineHooks h;
@@ -81,32 +80,21 @@ bool FramePipeline::pause(std::chrono::milliseconds duration) {
 
 bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string& name,
                            FrameSource source, std::chrono::steady_clock::time_point arrival) {
-    using namespace pipeline;
-    if (inner == nullptr || size < kHeaderBytes + 1) {
+    if (frame_packet::tooShort(inner, size)) {
         rejected_.fetch_add(1);
         return false;
     }
     // A frame from the camera tells the link's byte order; a replayed recording may come
     // from another camera and must not change how this link talks to its own.
-    const bool bigEndian = inner[size - 1] != kTrailerLittleEndian;
+    const bool bigEndian = frame_packet::isBigEndian(inner, size);
     if (source == FrameSource::Live && bigEndian != daemon_.getBigEndianLength())
         daemon_.setBigEndianLength(bigEndian);
 
-    const uint16_t width = readU16(inner + kWidthOffset, bigEndian);
-    const uint16_t height = readU16(inner + kHeightOffset, bigEndian);
-    if (width < 1 || width > kMaxFrameWidth || height < 1 || height > kMaxFrameHeight) {
+    auto frame = frame_packet::frameFromPacket(inner, size, name);
+    if (!frame) {
         rejected_.fetch_add(1);
         return false;
     }
-    const uint16_t dataType = inner[1];
-    const uint16_t frameNumber = readU16(inner + kFrameNumberOffset, bigEndian);
-    auto frame = std::make_shared<Frame>(dataType, frameNumber, width, height);
-    if (!frame->loadHeader(inner, size)) {  // it has printed why
-        rejected_.fetch_add(1);
-        return false;
-    }
-    if (!name.empty()) frame->setName(name);
-    frame->setPacket(inner, size, bigEndian);
 
     if (!running_.load()) return false;
     if (rawFrames_.push({std::move(frame), arrival})) {

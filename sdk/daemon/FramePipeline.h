@@ -19,21 +19,14 @@
 #include "daemon/LatencyHistogram.h"
 #include "daemon/MvDaemon.h"
 #include "daemon/NewestQueue.h"
+#include "frame/FramePacket.h"
 #include "mvsdk/Frame.h"
 #include "mvsdk/MvTypes.h"
 
 namespace Movoda {
 
 namespace pipeline {
-constexpr uint16_t kMaxFrameWidth = 320;
-constexpr uint16_t kMaxFrameHeight = 240;
-// Inner packet header: command id, data type, frame number, width, height.
-constexpr size_t kFrameNumberOffset = 2;
-constexpr size_t kWidthOffset = 4;
-constexpr size_t kHeightOffset = 6;
-constexpr size_t kHeaderBytes = 8;
-// Trailer type of packets whose numbers are least significant byte first.
-constexpr uint8_t kTrailerLittleEndian = 3;
+using frame_packet::kTrailerLittleEndian;
 // Image-stream results shorter than this that are not reports are ignored.
 constexpr size_t kMinImageResultBytes = 1000;
 constexpr uint8_t kNoImageVersion = 100;

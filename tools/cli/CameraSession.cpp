@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <thread>
 
 #include "BusyRetry.h"
@@ -13,7 +14,6 @@
 namespace vantory_cli {
 
 namespace {
-const char* const kLogDirectoryName = "mvlog-cli";
 const char* const kLoopbackDestination = "127.0.0.1";
 constexpr auto kImageSocketPoll = std::chrono::milliseconds(20);
 constexpr uint16_t kRoutingProbePort = 7787;
@@ -59,8 +59,8 @@ std::string localAddressTowards(const std::string& camera) {
     return text;
 }
 
-CameraSession::CameraSession(FrameHandler frameHandler)
-    : sdk_(std::make_unique<Movoda::MvSdk>("", kLogDirectoryName)),
+CameraSession::CameraSession(FrameHandler frameHandler, const std::string& logDirectoryName)
+    : sdk_(std::make_unique<Movoda::MvSdk>("", logDirectoryName)),
       frameHandler_(std::move(frameHandler)) {
     sdk_->setCallback(
         [this](const std::shared_ptr<const Movoda::CBEventData>& event) { onEvent(event); },
@@ -147,8 +147,10 @@ int CameraSession::connect(const CliOptions& options, bool streams,
     {
         std::unique_lock<std::mutex> lock(mutex_);
         if (!connectedCv_.wait_until(lock, deadline, [this] { return followUpDone_; })) {
-            why = "no answer from " + address + " within " +
-                  std::to_string(timeout.count() / 1000) + " s (state " +
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%g",
+                          static_cast<double>(timeout.count()) / 1000.0);
+            why = "no answer from " + address + " within " + seconds + " s (state " +
                   sdk_->getStateString() + ")";
             return kExitNoConnection;
         }

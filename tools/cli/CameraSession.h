@@ -20,9 +20,10 @@ class CameraSession {
 public:
     using FrameHandler = std::function<void(const std::shared_ptr<const Movoda::Frame>&)>;
 
-    // Creates the SDK (its log goes to ./mvlog-cli/) and registers the callbacks; frames
-    // go to the handler, on an SDK thread.
-    explicit CameraSession(FrameHandler frameHandler);
+    // Creates the SDK (its log goes to ./<logDirectoryName>/) and registers the callbacks;
+    // frames go to the handler, on an SDK thread.
+    explicit CameraSession(FrameHandler frameHandler,
+                           const std::string& logDirectoryName = "mvlog-cli");
     // Withdraws the callbacks before the SDK goes, so no callback sees a dead session.
     ~CameraSession();
     CameraSession(const CameraSession&) = delete;

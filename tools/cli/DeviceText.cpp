@@ -16,13 +16,6 @@ std::string dotted(const std::array<uint8_t, N>& bytes) {
     return text;
 }
 
-std::string macText(const std::array<uint8_t, 6>& mac) {
-    char text[18];
-    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2],
-                  mac[3], mac[4], mac[5]);
-    return text;
-}
-
 template <typename T, size_t N>
 std::string list(const std::array<T, N>& values) {
     std::string text;
@@ -42,6 +35,15 @@ std::string fixed(float value) {
 }
 
 }  // namespace
+
+std::string dottedText(const std::array<uint8_t, 4>& bytes) { return dotted(bytes); }
+
+std::string macText(const std::array<uint8_t, 6>& mac) {
+    char text[18];
+    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2],
+                  mac[3], mac[4], mac[5]);
+    return text;
+}
 
 std::vector<std::string> devInfoLines(const Movoda::DevInfo& info) {
     return {

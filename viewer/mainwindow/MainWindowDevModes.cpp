@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "DevModes.h"
+#include "FilterWindow.h"
 #include "FramePath.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"

@@ -1,0 +1,5 @@
+#include "ModuleParts.h"
+
+PYBIND11_MODULE(vantory, m) {
+    vantory_py::defineModule(m);
+}
