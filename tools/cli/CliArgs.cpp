@@ -53,6 +53,8 @@ std::optional<Command> commandFromName(const std::string& name) {
     if (name == "stream") return Command::Stream;
     if (name == "snapshot") return Command::Snapshot;
     if (name == "firmware") return Command::Firmware;
+    if (name == "record") return Command::Record;
+    if (name == "convert") return Command::Convert;
     return std::nullopt;
 }
 
@@ -69,6 +71,13 @@ std::optional<Movoda::ImageType> imageTypeFromName(const std::string& name) {
         if (name == entry.name) return entry.type;
     }
     return std::nullopt;
+}
+
+bool isConvertFormat(const std::string& name) {
+    for (const char* format : kConvertFormats) {
+        if (name == format) return true;
+    }
+    return false;
 }
 
 bool isCloudType(Movoda::ImageType type) {
@@ -93,11 +102,14 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     if (options.command == Command::Snapshot) options.type = Movoda::IMG_POINTCLOUDAMP;
 
     bool seenType = false, seenFps = false, seenSeconds = false, seenPort = false, seenOut = false,
-         seenOrder = false;
+         seenOrder = false, seenFrames = false, seenTo = false, seenThreads = false;
+    const bool converting = options.command == Command::Convert;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
-            if (options.address.empty()) {
+            if (converting) {
+                options.files.push_back(arg);
+            } else if (options.address.empty()) {
                 options.address = arg;
             } else if (options.command == Command::Firmware && options.firmwareFile.empty()) {
                 options.firmwareFile = arg;
@@ -106,15 +118,25 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             }
             continue;
         }
-        if (arg == "--grayscale") {
+        if (arg == "--grayscale" && !converting) {
             options.grayscale = true;
             continue;
         }
         if (i + 1 >= args.size()) return refuse("option " + arg + " needs a value");
         const std::string& value = args[++i];
-        const bool streamOnly = arg == "--type" || arg == "--fps" || arg == "--seconds";
+        const bool streamOnly = arg == "--fps";
         if (streamOnly && options.command != Command::Stream) {
             return refuse("option " + arg + " belongs to the stream command");
+        }
+        const bool streamOrRecord = arg == "--type" || arg == "--seconds";
+        if (streamOrRecord && options.command != Command::Stream &&
+            options.command != Command::Record) {
+            return refuse("option " + arg + " belongs to the stream and record commands");
+        }
+        const bool convertOnly = arg == "--to" || arg == "--threads";
+        if (convertOnly != converting && arg != "--out") {
+            return refuse(converting ? "convert takes no " + arg
+                                     : "option " + arg + " belongs to the convert command");
         }
         if (arg == "--type") {
             const auto type = imageTypeFromName(value);
@@ -147,17 +169,52 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             options.byteOrder = *order;
             seenOrder = true;
         } else if (arg == "--out") {
-            if (options.command != Command::Snapshot) return refuse("--out belongs to snapshot");
+            if (options.command != Command::Snapshot && options.command != Command::Record &&
+                !converting) {
+                return refuse("--out belongs to snapshot, record and convert");
+            }
             if (value.empty() || seenOut) return refuse("--out needs a directory");
             options.outDir = value;
             seenOut = true;
+        } else if (arg == "--frames") {
+            if (options.command != Command::Record) return refuse("--frames belongs to record");
+            const auto frames = parseInteger(value, 1, kMaxRecordFrames);
+            if (!frames || seenFrames) {
+                return refuse("--frames takes a whole number from 1 to " +
+                              std::to_string(kMaxRecordFrames));
+            }
+            options.frames = static_cast<int>(*frames);
+            seenFrames = true;
+        } else if (arg == "--to") {
+            if (value.empty() || seenTo) return refuse("--to needs a format");
+            options.toFormat = value;
+            seenTo = true;
+        } else if (arg == "--threads") {
+            const auto threads = parseInteger(value, 1, kMaxConvertThreads);
+            if (!threads || seenThreads) {
+                return refuse("--threads takes a whole number from 1 to " +
+                              std::to_string(kMaxConvertThreads));
+            }
+            options.threads = static_cast<unsigned>(*threads);
+            seenThreads = true;
         } else {
             return refuse("unknown option '" + arg + "'");
         }
     }
     if (options.grayscale &&
         (options.command == Command::Info || options.command == Command::Firmware)) {
-        return refuse("--grayscale belongs to stream and snapshot");
+        return refuse("--grayscale belongs to stream, snapshot and record");
+    }
+    if (converting) {
+        if (options.files.empty()) return refuse("convert needs the record FILES to convert");
+        if (options.toFormat.empty()) return refuse("convert needs --to pcd|ply|png16|csv|jpg");
+        if (!isConvertFormat(options.toFormat)) {
+            return refuse("--to takes pcd, ply, png16, csv or jpg, not '" + options.toFormat + "'");
+        }
+        if (options.outDir.empty()) return refuse("convert needs --out DIR");
+        ParsedArgs result;
+        result.options = options;
+        return result;
     }
     if (options.address.empty()) return refuse("no camera address given");
     if (options.command == Command::Firmware && options.firmwareFile.empty()) {
@@ -165,6 +222,10 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     }
     if (options.command == Command::Snapshot && options.outDir.empty()) {
         return refuse("snapshot needs --out DIR");
+    }
+    if (options.command == Command::Record) {
+        if (options.outDir.empty()) return refuse("record needs --out DIR");
+        if (seenFrames == seenSeconds) return refuse("record needs either --frames N or --seconds S");
     }
     ParsedArgs result;
     result.options = options;
@@ -180,6 +241,10 @@ std::string usageText() {
            "  vantory-cli snapshot ADDRESS --out DIR [--image-port P] [--grayscale]\n"
            "                     [--byte-order little|big|auto]\n"
            "  vantory-cli firmware ADDRESS FILE [--image-port P]\n"
+           "  vantory-cli record ADDRESS --frames N|--seconds S --out DIR\n"
+           "                     [--type distance|amplitude|grayscale|cloud|cloudamp]\n"
+           "                     [--image-port P] [--grayscale] [--byte-order little|big|auto]\n"
+           "  vantory-cli convert FILES... --to pcd|ply|png16|csv|jpg --out DIR [--threads N]\n"
            "  vantory-cli --help\n"
            "\n"
            "ADDRESS is the camera's IPv4 address (network) or its serial port, for example\n"
@@ -196,10 +261,19 @@ std::string usageText() {
            "          into DIR.\n"
            "firmware  sends the firmware image FILE to the camera and waits until the camera\n"
            "          reports that it has programmed it; progress goes to standard error.\n"
+           "record    writes N frames (or S seconds of frames) as record files (.xbin), one\n"
+           "          file per frame, into a new time-stamped directory inside DIR, the same\n"
+           "          files the viewer records; the directory is printed at the end.\n"
+           "convert   converts record files (or every .xbin file of a directory) into DIR,\n"
+           "          one output per file named after it: binary PCD or PLY point clouds,\n"
+           "          16-bit PNG distance images in millimetres (png16), CSV tables or JPEG\n"
+           "          pictures; N threads (default: one per processor). Progress goes to\n"
+           "          standard error; files that could not be converted are listed there.\n"
            "\n"
            "Exit codes: 0 done, 2 bad command line, 3 no connection, 4 camera command refused,\n"
            "5 no frame received, 6 output could not be written, 7 firmware file unusable,\n"
-           "8 the camera reported a failed update or never reported, 9 interrupted.\n";
+           "8 the camera reported a failed update or never reported, 9 interrupted,\n"
+           "10 some files could not be converted.\n";
 }
 
 }  // namespace vantory_cli

@@ -24,6 +24,11 @@ void installInterruptHandler() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// Seam for an optional point-cloud filter applied before clouds are written; none yet.
+Movoda::exporters::CloudFilter cloudFilter() {
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,6 +61,12 @@ int main(int argc, char** argv) {
             break;
         case Command::Firmware:
             code = runFirmware(options, out, gInterrupted);
+            break;
+        case Command::Record:
+            code = runRecord(options, out, gInterrupted);
+            break;
+        case Command::Convert:
+            code = runConvert(options, out, gInterrupted, cloudFilter());
             break;
         case Command::Help:
             break;
