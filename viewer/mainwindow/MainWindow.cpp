@@ -19,6 +19,7 @@
 #include "CloudViewController.h"
 #include "ControlConstants.h"
 #include "ExitConfirmation.h"
+#include "ExportController.h"
 #include "FramePath.h"
 #include "GuiContext.h"
 #include "LanguageTexts.h"
@@ -127,6 +128,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     ctx_->sdk->setCloudCoordType(static_cast<uint8_t>(std::max(0, filterUi_->comboBox_cloudcoordtype->currentIndex())));
     createCloudView();
     createRecords();
+    createExport();
 
     // 14. Second distance plane and debug mode. The box may already be checked, which
     // would emit nothing, so the handler runs either way.
@@ -468,6 +470,7 @@ void MainWindow::releaseForExit() {
     if (released_) return;
     released_ = true;
     if (periodicTimer_) periodicTimer_->stop();
+    if (exports_) exports_->cancelConversion();
     if (records_) records_->shutdown();
     if (cloudView_) cloudView_->shutdown();
     for (QWidget* window : {filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(), pixelInfoWindow_.get(),

@@ -35,6 +35,9 @@ class CloudViewController;
 namespace vantory::records {
 class RecordsController;
 }  // namespace vantory::records
+namespace vantory::exports {
+class ExportController;
+}  // namespace vantory::exports
 
 namespace vantory {
 namespace controls {
@@ -75,6 +78,8 @@ public:
     vantory::cloudview::CloudViewController* cloudView() const { return cloudView_.get(); }
     // The record and play groups: recorder and playback.
     vantory::records::RecordsController* records() const { return records_.get(); }
+    // PCD/CSV/image saves and the batch conversion.
+    vantory::exports::ExportController* exports() const { return exports_.get(); }
 
     // Leaves the camera stopped with image type "PointCloud+Amp".
     void shutdownRoutine();
@@ -156,6 +161,7 @@ private:
     void registerSdkCallbacks();
     void createCloudView();
     void createRecords();
+    void createExport();
 
     // Connection.
     void changeInterface();
@@ -254,6 +260,8 @@ private:
     vantory::GuiContext* ctx_ = nullptr;
     std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
     std::unique_ptr<vantory::cloudview::CloudViewController> cloudView_;  // fed by framePath_
+    // The playback thread calls into the conversion: exports_ outlives records_.
+    std::unique_ptr<vantory::exports::ExportController> exports_;
     std::unique_ptr<vantory::records::RecordsController> records_;        // uses cloudView_
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
     std::unique_ptr<vantory::controls::CameraControls> controls_;

@@ -7,6 +7,7 @@
 #include "MaintenanceWindows.h"
 #include "UiUpdateCodes.h"
 #include "ViewerConstants.h"
+#include "ExportController.h"
 #include "ui_Calibration.h"
 #include "ui_DevSettings.h"
 #include "ui_MainWindow.h"
@@ -35,11 +36,17 @@ void MainWindow::on_pushBtn_configdev_clicked() {
 
 void MainWindow::applyModelScene(const std::string&) {}
 
-// ---- Export: filled by the export work ---------------------------------------------
+// ---- Export (complete) ---------------------------------------------------------------
 
-void MainWindow::on_pushBtn_savepcd_clicked() {}
-void MainWindow::on_pushButtonSave2csv_clicked() {}
-void MainWindow::on_pushBtnGSImage_clicked() {}
+void MainWindow::on_pushBtn_savepcd_clicked() {
+    exports_->saveViewerCloudPcd();
+}
+void MainWindow::on_pushButtonSave2csv_clicked() {
+    exports_->saveCsv();
+}
+void MainWindow::on_pushBtnGSImage_clicked() {
+    exports_->saveImages();
+}
 
 // ---- Filters: filled by the filter-settings work -----------------------------------
 
