@@ -15,8 +15,8 @@ struct TypeName {
     Movoda::ImageType type;
 };
 constexpr TypeName kTypeNames[] = {
-    {"distance", Movoda::IMG_DISTANCE},   {"amplitude", Movoda::IMG_AMPLITUDE},
-    {"grayscale", Movoda::IMG_GRAYSCALE}, {"cloud", Movoda::IMG_POINTCLOUD},
+    {"distance", Movoda::IMG_DISTANCE},      {"amplitude", Movoda::IMG_AMPLITUDE},
+    {"grayscale", Movoda::IMG_GRAYSCALE},    {"cloud", Movoda::IMG_POINTCLOUD},
     {"cloudamp", Movoda::IMG_POINTCLOUDAMP},
 };
 
@@ -36,7 +36,8 @@ std::optional<double> parseSeconds(const std::string& text) {
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value))
+        return std::nullopt;
     if (value <= 0 || value > kMaxStreamSeconds) return std::nullopt;
     return value;
 }
@@ -225,7 +226,8 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     }
     if (options.command == Command::Record) {
         if (options.outDir.empty()) return refuse("record needs --out DIR");
-        if (seenFrames == seenSeconds) return refuse("record needs either --frames N or --seconds S");
+        if (seenFrames == seenSeconds)
+            return refuse("record needs either --frames N or --seconds S");
     }
     ParsedArgs result;
     result.options = options;

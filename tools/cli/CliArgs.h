@@ -26,8 +26,8 @@ struct CliOptions {
     ByteOrder byteOrder = ByteOrder::Little;
     bool grayscale = false;  // ask the camera for the grayscale plane as well
     std::string outDir;
-    std::string firmwareFile;  // firmware: the image to send
-    int frames = 0;            // record: stop after this many frames (0: by --seconds)
+    std::string firmwareFile;        // firmware: the image to send
+    int frames = 0;                  // record: stop after this many frames (0: by --seconds)
     std::vector<std::string> files;  // convert: record files and directories of them
     std::string toFormat;            // convert: pcd, ply, png16, csv or jpg
     unsigned threads = 0;            // convert: 0 is one per processor

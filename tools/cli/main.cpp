@@ -14,7 +14,9 @@ namespace {
 std::atomic<bool> gInterrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-extern "C" void onInterrupt(int) { gInterrupted.store(true); }
+extern "C" void onInterrupt(int) {
+    gInterrupted.store(true);
+}
 
 void installInterruptHandler() {
     struct sigaction action {};

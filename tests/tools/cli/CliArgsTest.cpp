@@ -78,8 +78,10 @@ TEST(CliArgs, HelpWinsAnywhere) {
 
 TEST(CliArgs, TypeNames) {
     const std::pair<const char*, Movoda::ImageType> table[] = {
-        {"distance", Movoda::IMG_DISTANCE},   {"amplitude", Movoda::IMG_AMPLITUDE},
-        {"grayscale", Movoda::IMG_GRAYSCALE}, {"cloud", Movoda::IMG_POINTCLOUD},
+        {"distance", Movoda::IMG_DISTANCE},
+        {"amplitude", Movoda::IMG_AMPLITUDE},
+        {"grayscale", Movoda::IMG_GRAYSCALE},
+        {"cloud", Movoda::IMG_POINTCLOUD},
         {"cloudamp", Movoda::IMG_POINTCLOUDAMP}};
     for (const auto& [name, type] : table) {
         const auto parsed = parseArgs({"stream", "1.2.3.4", "--type", name});
@@ -105,7 +107,8 @@ TEST(CliArgs, RecordAndConvert) {
     EXPECT_EQ(timed.options->frames, 0);
     EXPECT_DOUBLE_EQ(timed.options->seconds, 1.5);
 
-    const auto convert = parseArgs(split("convert a/0.xbin dir b.xbin --to png16 --out o --threads 4"));
+    const auto convert =
+        parseArgs(split("convert a/0.xbin dir b.xbin --to png16 --out o --threads 4"));
     ASSERT_TRUE(convert.options) << convert.error;
     EXPECT_EQ(convert.options->command, Command::Convert);
     EXPECT_EQ(convert.options->files, (std::vector<std::string>{"a/0.xbin", "dir", "b.xbin"}));

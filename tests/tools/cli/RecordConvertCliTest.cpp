@@ -40,26 +40,30 @@ TEST(CliRecordConvert, RecordsFramesThenConvertsThemReportingTheDamagedOne) {
     std::string error;
     ASSERT_TRUE(camera.start(&error)) << error;
 
-    const ChildResult recorded = runChild(
-        kProgram, {"record", kCameraAddress, "--frames", "12", "--out", work + "/rec", "--image-port", kImagePort},
-        work, 60s);
+    const ChildResult recorded = runChild(kProgram,
+                                          {"record", kCameraAddress, "--frames", "12", "--out",
+                                           work + "/rec", "--image-port", kImagePort},
+                                          work, 60s);
     camera.stop();
     ASSERT_TRUE(recorded.exited);
     ASSERT_EQ(recorded.exitCode, 0) << recorded.err;
     const std::string dir = lineStartingWith(recorded.out, "directory: ");
     ASSERT_EQ(fs::path(dir).parent_path(), work + "/rec");
     EXPECT_EQ(lineStartingWith(recorded.out, "frames: "), "12 written, 0 dropped, 0 failed");
-    for (int k = 0; k < 12; ++k) EXPECT_TRUE(fs::exists(dir + "/" + std::to_string(k) + ".xbin")) << k;
+    for (int k = 0; k < 12; ++k)
+        EXPECT_TRUE(fs::exists(dir + "/" + std::to_string(k) + ".xbin")) << k;
 
     // A damaged record file among them: the rest converts, the damaged one is listed.
     fs::copy_file(dir + "/3.xbin", dir + "/12.xbin");
     fs::resize_file(dir + "/12.xbin", 300);
-    const ChildResult converted =
-        runChild(kProgram, {"convert", dir, "--to", "pcd", "--out", work + "/pcd", "--threads", "2"}, work, 60s);
+    const ChildResult converted = runChild(
+        kProgram, {"convert", dir, "--to", "pcd", "--out", work + "/pcd", "--threads", "2"}, work,
+        60s);
     ASSERT_TRUE(converted.exited);
     EXPECT_EQ(converted.exitCode, 10) << converted.err;
     EXPECT_NE(converted.err.find("converted 13/13, 1 failed"), std::string::npos) << converted.err;
-    EXPECT_NE(converted.err.find("failed: " + dir + "/12.xbin: "), std::string::npos) << converted.err;
+    EXPECT_NE(converted.err.find("failed: " + dir + "/12.xbin: "), std::string::npos)
+        << converted.err;
     EXPECT_EQ(lineStartingWith(converted.out, "converted: "), "12 of 13 into " + work + "/pcd");
     for (int k = 0; k < 12; ++k) {
         pcl::PointCloud<pcl::PointXYZI> cloud;
@@ -71,9 +75,10 @@ TEST(CliRecordConvert, RecordsFramesThenConvertsThemReportingTheDamagedOne) {
 
     // Nothing but good files: exit code 0.
     fs::remove(dir + "/12.xbin");
-    const ChildResult clean =
-        runChild(kProgram, {"convert", dir + "/0.xbin", dir + "/1.xbin", "--to", "png16", "--out", work + "/png"},
-                 work, 60s);
+    const ChildResult clean = runChild(
+        kProgram,
+        {"convert", dir + "/0.xbin", dir + "/1.xbin", "--to", "png16", "--out", work + "/png"},
+        work, 60s);
     EXPECT_EQ(clean.exitCode, 0) << clean.err;
     EXPECT_TRUE(fs::exists(work + "/png/1_dist16.png"));
     fs::remove_all(work);
