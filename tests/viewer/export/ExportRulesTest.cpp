@@ -237,7 +237,7 @@ TEST_F(BatchConversionTest, AFrameNotSavedInTimeStopsTheConversionAndCancelRelea
     steps.beforeFile(0, paths);
     auto waiting = std::async(std::launch::async, [&] { steps.afterFile(0, paths[0], ""); });
     conversion->cancel();
-    EXPECT_EQ(waiting.wait_for(std::chrono::seconds(1)), std::future_status::ready);
+    EXPECT_EQ(waiting.wait_for(std::chrono::seconds(5)), std::future_status::ready);
 
     // Images of a frame are saved as JPEG when they are taller than 10 lines.
     fs::remove_all(recording + "_img");
