@@ -125,11 +125,7 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
         }
         if (i + 1 >= args.size()) return refuse("option " + arg + " needs a value");
         const std::string& value = args[++i];
-        const bool streamOnly = arg == "--fps";
-        if (streamOnly && options.command != Command::Stream) {
-            return refuse("option " + arg + " belongs to the stream command");
-        }
-        const bool streamOrRecord = arg == "--type" || arg == "--seconds";
+        const bool streamOrRecord = arg == "--type" || arg == "--seconds" || arg == "--fps";
         if (streamOrRecord && options.command != Command::Stream &&
             options.command != Command::Record) {
             return refuse("option " + arg + " belongs to the stream and record commands");
@@ -244,7 +240,7 @@ std::string usageText() {
            "                     [--byte-order little|big|auto]\n"
            "  vantory-cli firmware ADDRESS FILE [--image-port P]\n"
            "  vantory-cli record ADDRESS --frames N|--seconds S --out DIR\n"
-           "                     [--type distance|amplitude|grayscale|cloud|cloudamp]\n"
+           "                     [--type distance|amplitude|grayscale|cloud|cloudamp] [--fps N]\n"
            "                     [--image-port P] [--grayscale] [--byte-order little|big|auto]\n"
            "  vantory-cli convert FILES... --to pcd|ply|png16|csv|jpg --out DIR [--threads N]\n"
            "  vantory-cli --help\n"
