@@ -15,8 +15,8 @@ struct TypeName {
     Movoda::ImageType type;
 };
 constexpr TypeName kTypeNames[] = {
-    {"distance", Movoda::IMG_DISTANCE},   {"amplitude", Movoda::IMG_AMPLITUDE},
-    {"grayscale", Movoda::IMG_GRAYSCALE}, {"cloud", Movoda::IMG_POINTCLOUD},
+    {"distance", Movoda::IMG_DISTANCE},      {"amplitude", Movoda::IMG_AMPLITUDE},
+    {"grayscale", Movoda::IMG_GRAYSCALE},    {"cloud", Movoda::IMG_POINTCLOUD},
     {"cloudamp", Movoda::IMG_POINTCLOUDAMP},
 };
 
@@ -36,7 +36,8 @@ std::optional<double> parseSeconds(const std::string& text) {
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value))
+        return std::nullopt;
     if (value <= 0 || value > kMaxStreamSeconds) return std::nullopt;
     return value;
 }
@@ -53,6 +54,8 @@ std::optional<Command> commandFromName(const std::string& name) {
     if (name == "stream") return Command::Stream;
     if (name == "snapshot") return Command::Snapshot;
     if (name == "firmware") return Command::Firmware;
+    if (name == "record") return Command::Record;
+    if (name == "convert") return Command::Convert;
     return std::nullopt;
 }
 
@@ -69,6 +72,13 @@ std::optional<Movoda::ImageType> imageTypeFromName(const std::string& name) {
         if (name == entry.name) return entry.type;
     }
     return std::nullopt;
+}
+
+bool isConvertFormat(const std::string& name) {
+    for (const char* format : kConvertFormats) {
+        if (name == format) return true;
+    }
+    return false;
 }
 
 bool isCloudType(Movoda::ImageType type) {
@@ -93,11 +103,14 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     if (options.command == Command::Snapshot) options.type = Movoda::IMG_POINTCLOUDAMP;
 
     bool seenType = false, seenFps = false, seenSeconds = false, seenPort = false, seenOut = false,
-         seenOrder = false;
+         seenOrder = false, seenFrames = false, seenTo = false, seenThreads = false;
+    const bool converting = options.command == Command::Convert;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
-            if (options.address.empty()) {
+            if (converting) {
+                options.files.push_back(arg);
+            } else if (options.address.empty()) {
                 options.address = arg;
             } else if (options.command == Command::Firmware && options.firmwareFile.empty()) {
                 options.firmwareFile = arg;
@@ -106,15 +119,21 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             }
             continue;
         }
-        if (arg == "--grayscale") {
+        if (arg == "--grayscale" && !converting) {
             options.grayscale = true;
             continue;
         }
         if (i + 1 >= args.size()) return refuse("option " + arg + " needs a value");
         const std::string& value = args[++i];
-        const bool streamOnly = arg == "--type" || arg == "--fps" || arg == "--seconds";
-        if (streamOnly && options.command != Command::Stream) {
-            return refuse("option " + arg + " belongs to the stream command");
+        const bool streamOrRecord = arg == "--type" || arg == "--seconds" || arg == "--fps";
+        if (streamOrRecord && options.command != Command::Stream &&
+            options.command != Command::Record) {
+            return refuse("option " + arg + " belongs to the stream and record commands");
+        }
+        const bool convertOnly = arg == "--to" || arg == "--threads";
+        if (convertOnly != converting && arg != "--out") {
+            return refuse(converting ? "convert takes no " + arg
+                                     : "option " + arg + " belongs to the convert command");
         }
         if (arg == "--type") {
             const auto type = imageTypeFromName(value);
@@ -153,17 +172,52 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             if (value.empty() || !options.configFile.empty()) return refuse("--config needs one FILE");
             options.configFile = value;
         } else if (arg == "--out") {
-            if (options.command != Command::Snapshot) return refuse("--out belongs to snapshot");
+            if (options.command != Command::Snapshot && options.command != Command::Record &&
+                !converting) {
+                return refuse("--out belongs to snapshot, record and convert");
+            }
             if (value.empty() || seenOut) return refuse("--out needs a directory");
             options.outDir = value;
             seenOut = true;
+        } else if (arg == "--frames") {
+            if (options.command != Command::Record) return refuse("--frames belongs to record");
+            const auto frames = parseInteger(value, 1, kMaxRecordFrames);
+            if (!frames || seenFrames) {
+                return refuse("--frames takes a whole number from 1 to " +
+                              std::to_string(kMaxRecordFrames));
+            }
+            options.frames = static_cast<int>(*frames);
+            seenFrames = true;
+        } else if (arg == "--to") {
+            if (value.empty() || seenTo) return refuse("--to needs a format");
+            options.toFormat = value;
+            seenTo = true;
+        } else if (arg == "--threads") {
+            const auto threads = parseInteger(value, 1, kMaxConvertThreads);
+            if (!threads || seenThreads) {
+                return refuse("--threads takes a whole number from 1 to " +
+                              std::to_string(kMaxConvertThreads));
+            }
+            options.threads = static_cast<unsigned>(*threads);
+            seenThreads = true;
         } else {
             return refuse("unknown option '" + arg + "'");
         }
     }
     if (options.grayscale &&
         (options.command == Command::Info || options.command == Command::Firmware)) {
-        return refuse("--grayscale belongs to stream and snapshot");
+        return refuse("--grayscale belongs to stream, snapshot and record");
+    }
+    if (converting) {
+        if (options.files.empty()) return refuse("convert needs the record FILES to convert");
+        if (options.toFormat.empty()) return refuse("convert needs --to pcd|ply|png16|csv|jpg");
+        if (!isConvertFormat(options.toFormat)) {
+            return refuse("--to takes pcd, ply, png16, csv or jpg, not '" + options.toFormat + "'");
+        }
+        if (options.outDir.empty()) return refuse("convert needs --out DIR");
+        ParsedArgs result;
+        result.options = options;
+        return result;
     }
     if (options.address.empty()) return refuse("no camera address given");
     if (options.command == Command::Firmware && options.firmwareFile.empty()) {
@@ -171,6 +225,11 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     }
     if (options.command == Command::Snapshot && options.outDir.empty()) {
         return refuse("snapshot needs --out DIR");
+    }
+    if (options.command == Command::Record) {
+        if (options.outDir.empty()) return refuse("record needs --out DIR");
+        if (seenFrames == seenSeconds)
+            return refuse("record needs either --frames N or --seconds S");
     }
     ParsedArgs result;
     result.options = options;
@@ -180,7 +239,8 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
 std::string usageText() {
     return "Usage: vantory-cli COMMAND ADDRESS [OPTION]...\n"
            "Talks to one time-of-flight depth camera without a window: prints its\n"
-           "information, streams and measures, saves a frame or updates its firmware.\n"
+           "information, streams and measures, saves a frame, records,\n"
+           "converts recordings or updates its firmware.\n"
            "\n"
            "ADDRESS is the camera's IPv4 address (network) or its serial port, for example\n"
            "/dev/ttyACM0 (USB).\n"
@@ -194,6 +254,14 @@ std::string usageText() {
            "  firmware ADDRESS FILE send the firmware image FILE to the camera and wait until\n"
            "                        the camera reports that it has programmed it; progress\n"
            "                        goes to standard error\n"
+           "  record ADDRESS        write N frames (--frames) or S seconds (--seconds) of frames\n"
+           "                        as record files (.xbin), one per frame, into a new\n"
+           "                        time-stamped folder inside --out: the files the viewer\n"
+           "                        records; the folder is printed at the end\n"
+           "  convert FILES...      convert record files (or every .xbin file of a folder) into\n"
+           "                        --out, one output per file: binary PCD or PLY clouds, 16-bit\n"
+           "                        PNG distances in millimetres (png16), CSV tables or JPEG\n"
+           "                        pictures; progress and failed files go to standard error\n"
            "\n"
            "Options:\n"
            "  --byte-order ORDER    the camera's byte order: little (default, current\n"
@@ -201,12 +269,16 @@ std::string usageText() {
            "                        connecting)\n"
            "  --type TYPE           stream: distance (default), amplitude, grayscale, cloud\n"
            "                        or cloudamp\n"
-           "  --fps N               stream: set the camera's frame rate (1..50)\n"
-           "  --seconds S           stream: how long to stream\n"
+           "  --fps N               stream, record: set the camera's frame rate (1..50)\n"
+           "  --seconds S           stream, record: how long to stream\n"
+           "  --frames N            record: stop after N frames\n"
            "  --image-port P        stream, snapshot, firmware: the UDP port frames are sent\n"
            "                        to (default 7687, at most 9999)\n"
            "  --grayscale           stream, snapshot: add the grayscale plane to every frame\n"
-           "  --out DIR             snapshot: the output folder\n"
+           "  --out DIR             snapshot, record, convert: the output folder\n"
+           "  --to FORMAT           convert: pcd, ply, png16, csv or jpg\n"
+           "  --threads N           convert: files converted in parallel (default: one per\n"
+           "                        processor)\n"
            "  --config FILE         stream, snapshot: first apply a configuration exported by\n"
            "                        the viewer (.mvcfg): HDR mode, integration times, minimum\n"
            "                        amplitude, frame rate (unless --fps is given), mirrors,\n"
@@ -216,7 +288,8 @@ std::string usageText() {
            "\n"
            "Exit codes: 0 done, 2 bad command line, 3 no connection, 4 camera command refused,\n"
            "5 no frame received, 6 output could not be written, 7 firmware file unusable,\n"
-           "8 the camera reported a failed update or never reported, 9 interrupted.\n";
+           "8 the camera reported a failed update or never reported, 9 interrupted,\n"
+           "10 some files could not be converted.\n";
 }
 
 }  // namespace vantory_cli

@@ -10,7 +10,7 @@
 
 namespace vantory_cli {
 
-enum class Command { Help, Info, Stream, Snapshot, Firmware };
+enum class Command { Help, Info, Stream, Snapshot, Firmware, Record, Convert };
 
 // Byte order of the camera's length fields and payload numbers: fixed, or detected by
 // the SDK (older cameras are big-endian).
@@ -28,6 +28,10 @@ struct CliOptions {
     std::string outDir;
     std::string firmwareFile;  // firmware: the image to send
     std::string configFile;    // stream, snapshot: a .mvcfg applied before streaming
+    int frames = 0;                  // record: stop after this many frames (0: by --seconds)
+    std::vector<std::string> files;  // convert: record files and directories of them
+    std::string toFormat;            // convert: pcd, ply, png16, csv or jpg
+    unsigned threads = 0;            // convert: 0 is one per processor
 };
 
 struct ParsedArgs {
@@ -42,5 +46,7 @@ std::string usageText();
 // "distance", "amplitude", "grayscale", "cloud", "cloudamp"; empty for anything else.
 std::optional<Movoda::ImageType> imageTypeFromName(const std::string& name);
 bool isCloudType(Movoda::ImageType type);
+// One of the formats convert writes.
+bool isConvertFormat(const std::string& name);
 
 }  // namespace vantory_cli

@@ -46,6 +46,14 @@ constexpr uint32_t kSelectorTimeoutMs = 1000;
 // Distances of this value and above are camera codes, written as 0 in the CSV.
 constexpr uint32_t kCsvInvalidDistanceFrom = 964000;
 
+// record: at most this many frames; convert: at most this many threads.
+constexpr long kMaxRecordFrames = 10000000;
+constexpr long kMaxConvertThreads = 64;
+// Formats of convert --to.
+constexpr const char* kConvertFormats[] = {"pcd", "ply", "png16", "csv", "jpg"};
+// record: how long to wait for the writer to finish the queued frames at the end.
+constexpr int kRecordDrainTimeoutMs = 10000;
+
 // Exit codes.
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;
@@ -56,5 +64,6 @@ constexpr int kExitWriteFailed = 6;
 constexpr int kExitBadFirmwareFile = 7;
 constexpr int kExitFirmwareFailed = 8;
 constexpr int kExitInterrupted = 9;
+constexpr int kExitConvertFailed = 10;
 
 }  // namespace vantory_cli

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "CliArgs.h"
+#include "export/FrameCloud.h"
 
 namespace vantory_cli {
 
@@ -20,5 +21,14 @@ int runSnapshot(const CliOptions& options, const LineSink& out);
 // transfer (the camera may be left in its boot loader).
 int runFirmware(const CliOptions& options, const LineSink& out,
                 const std::atomic<bool>& interrupted);
+
+// Records until --frames files are written or --seconds have passed; Ctrl-C ends it
+// early with what was written. Prints the recording's directory and its counts.
+int runRecord(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted);
+// Progress and failures go to standard error; `out` gets the summary line. Ctrl-C leaves
+// the files not yet started. The cloud filter (may be empty) runs before each cloud is
+// written.
+int runConvert(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted,
+               const Movoda::exporters::CloudFilter& cloudFilter);
 
 }  // namespace vantory_cli

@@ -16,7 +16,9 @@ namespace {
 std::atomic<bool> gInterrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-extern "C" void onInterrupt(int) { gInterrupted.store(true); }
+extern "C" void onInterrupt(int) {
+    gInterrupted.store(true);
+}
 
 void installInterruptHandler() {
     struct sigaction action {};
@@ -24,6 +26,11 @@ void installInterruptHandler() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+// Seam for an optional point-cloud filter applied before clouds are written; none yet.
+Movoda::exporters::CloudFilter cloudFilter() {
+    return {};
 }
 
 }  // namespace
@@ -70,6 +77,12 @@ int main(int argc, char** argv) {
             break;
         case Command::Firmware:
             code = runFirmware(options, out, gInterrupted);
+            break;
+        case Command::Record:
+            code = runRecord(options, out, gInterrupted);
+            break;
+        case Command::Convert:
+            code = runConvert(options, out, gInterrupted, cloudFilter());
             break;
         case Command::Help:
             break;

@@ -78,6 +78,7 @@ void FramePath::onFrame(const FramePtr& frame) {
 
     // Point cloud: filled by the point-cloud view; shows nothing until then.
     if (f.hasCloud()) cloudView_.call(frame, selectedX, selectedY);
+    frameExporter_.call(frame, stamp_.timeText.data(), stamp_.ptpDateText.data());
 
     measureAndLog(f);
     if (headerWatchOn_.load()) watchHeaderConfig(f);

@@ -86,6 +86,10 @@ public:
     // null). The batch conversion to images fills it.
     using ImageSaver = std::function<void(const QImage* distance, const QImage* amplitude, const QImage* grayscale)>;
     void setImageSaver(ImageSaver saver) { imageSaver_.set(std::move(saver)); }
+    // Every frame, after the display and the point-cloud view, outside the frame mutex,
+    // with the frame's time texts (the batch conversion saves frames here).
+    using FrameExporter = std::function<void(const FramePtr&, const char* timeText, const char* ptpDateText)>;
+    void setFrameExporter(FrameExporter exporter) { frameExporter_.set(std::move(exporter)); }
 
     // Switches of the developer modes and the device settings (any thread).
     void setDcsMode(int mode) { dcsMode_.store(mode); }
@@ -139,6 +143,7 @@ private:
     FrameSeam<const FramePtr&> recorder_;
     FrameSeam<const FramePtr&, int, int> cloudView_;
     FrameSeam<const QImage*, const QImage*, const QImage*> imageSaver_;
+    FrameSeam<const FramePtr&, const char*, const char*> frameExporter_;
 
     std::atomic<int> dcsMode_{0};
     std::atomic<bool> tempDistOn_{false};

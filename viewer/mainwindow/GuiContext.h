@@ -25,6 +25,11 @@ class MainWindow;
 
 namespace vantory {
 
+// What the display images show (GuiContext::displayMode).
+constexpr int kDisplayDistance = 0;
+constexpr int kDisplayDistanceAmplitude = 1;
+constexpr int kDisplayGrayscale = 2;
+
 constexpr std::size_t kReflectivityCoefCount = 21;
 constexpr float kDefaultReflectivityCoef = 0.02f;
 
@@ -54,7 +59,7 @@ struct GuiContext : maintenance::MaintenanceOutput {
     std::uint16_t minAmplitude = 60;
     std::array<std::uint16_t, 6> intTimes{};
 
-    std::int32_t displayMode = 0;
+    std::int32_t displayMode = 0;  // kDisplayDistance, kDisplayDistanceAmplitude, kDisplayGrayscale
     std::array<std::int32_t, 2> distRange{0, 5000};
     std::array<std::int32_t, 2> ampRange{0, 2048};
     std::uint8_t useSecondDistance = 0;

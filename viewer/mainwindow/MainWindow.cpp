@@ -21,6 +21,7 @@
 #include "DevModes.h"
 #include "ControlConstants.h"
 #include "ExitConfirmation.h"
+#include "ExportController.h"
 #include "FramePath.h"
 #include "CloudFilterLibrary.h"
 #include "FilterWindow.h"
@@ -131,6 +132,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     createCloudView();
     connectCloudFilter();
     createRecords();
+    createExport();
 
     // 14. Second distance plane and debug mode. The box may already be checked, which
     // would emit nothing, so the handler runs either way.
@@ -472,6 +474,7 @@ void MainWindow::releaseForExit() {
     if (released_) return;
     released_ = true;
     if (periodicTimer_) periodicTimer_->stop();
+    if (exports_) exports_->cancelConversion();
     if (records_) records_->shutdown();
     if (cloudView_) cloudView_->shutdown();
     for (QWidget* window : {filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(), pixelInfoWindow_.get(),

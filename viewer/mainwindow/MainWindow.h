@@ -35,6 +35,9 @@ class CloudViewController;
 namespace vantory::records {
 class RecordsController;
 }  // namespace vantory::records
+namespace vantory::exports {
+class ExportController;
+}  // namespace vantory::exports
 
 namespace vantory {
 namespace controls {
@@ -96,6 +99,9 @@ public:
     bool importConfig(const QString& path);
     // Scenes: 1 "Still", 2 "Dynamic", for the connected camera's model.
     void selectScene(int scene);
+
+    // PCD/CSV/image saves and the batch conversion.
+    vantory::exports::ExportController* exports() const { return exports_.get(); }
 
     // Leaves the camera stopped with image type "PointCloud+Amp".
     void shutdownRoutine();
@@ -177,6 +183,7 @@ private:
     void registerSdkCallbacks();
     void createCloudView();
     void createRecords();
+    void createExport();
 
     // Connection.
     void changeInterface();
@@ -298,6 +305,8 @@ private:
     std::unique_ptr<vantory::filters::CloudFilterLibrary> cloudFilterLibrary_;
     std::unique_ptr<vantory::FramePath> framePath_;  // uses ctx_; destroyed before it
     std::unique_ptr<vantory::cloudview::CloudViewController> cloudView_;  // fed by framePath_
+    // The playback thread calls into the conversion: exports_ outlives records_.
+    std::unique_ptr<vantory::exports::ExportController> exports_;
     std::unique_ptr<vantory::records::RecordsController> records_;        // uses cloudView_
     std::unique_ptr<vantory::PixelInfoWindow> pixelInfo_;
     std::unique_ptr<vantory::controls::CameraControls> controls_;

@@ -29,8 +29,6 @@ namespace {
 
 constexpr std::uint8_t kFactoryTestBit = 0x02;
 constexpr int kRenderTypeReflectivity = 2;
-constexpr int kDisplayDistanceAmplitude = 1;
-constexpr int kDisplayGrayscale = 2;
 
 // The second value of the pixel information: amplitude, else grayscale, else 0.
 std::uint32_t secondPixelValue(std::uint8_t flags, std::int32_t amplitude, std::int32_t grayscale) {

@@ -8,6 +8,7 @@
 #include "MaintenanceWindows.h"
 #include "UiUpdateCodes.h"
 #include "ViewerConstants.h"
+#include "ExportController.h"
 #include "ui_Calibration.h"
 #include "ui_DevSettings.h"
 #include "ui_MainWindow.h"
@@ -32,11 +33,16 @@ void MainWindow::on_pushBtn_configdev_clicked() {
     maintenance_->deviceSettings().open((ctx_->modes & devmodes::kModeFactoryTestBit) != 0);
 }
 
-// ---- Export: filled by the export work ---------------------------------------------
 
-void MainWindow::on_pushBtn_savepcd_clicked() {}
-void MainWindow::on_pushButtonSave2csv_clicked() {}
-void MainWindow::on_pushBtnGSImage_clicked() {}
+void MainWindow::on_pushBtn_savepcd_clicked() {
+    exports_->saveViewerCloudPcd();
+}
+void MainWindow::on_pushButtonSave2csv_clicked() {
+    exports_->saveCsv();
+}
+void MainWindow::on_pushBtnGSImage_clicked() {
+    exports_->saveImages();
+}
 
 
 // ---- Maintenance: device settings, firmware update, calibration ---------------------

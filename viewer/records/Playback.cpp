@@ -121,10 +121,13 @@ void Playback::run(std::vector<std::string> paths) {
         }
         const int index = playIndex_.load();
         const std::string& path = paths[static_cast<size_t>(index)];
-        if (isRegularFile(path)) playFile(path);
+        if (steps_.beforeFile) steps_.beforeFile(index, paths);
+        const std::string failure = isRegularFile(path) ? playFile(path) : "not a file";
+        if (steps_.afterFile) steps_.afterFile(index, path, failure);
 
         // Paced by deadline, so that the time spent playing a file is part of its period.
-        const auto period = playPeriod(playFps_.load());
+        const bool unpaced = steps_.unpaced && steps_.unpaced();
+        const auto period = unpaced ? std::chrono::milliseconds(0) : playPeriod(playFps_.load());
         deadline += period;
         const Clock::time_point now = Clock::now();
         if (deadline < now - period) deadline = now;  // far behind: do not race to catch up
@@ -136,6 +139,7 @@ void Playback::run(std::vector<std::string> paths) {
         if (step.end == PlaybackEnd::Forward) {
             waitUntil(Clock::now() + std::chrono::milliseconds(kLastFileHoldMs));
             if (stopRequested_.load()) break;
+            if (steps_.playedToEnd) steps_.playedToEnd();
         }
         // A seek while this file played names the next file itself.
         int expected = index;
@@ -150,13 +154,14 @@ void Playback::run(std::vector<std::string> paths) {
     post(kUpdatePlayButton);
 }
 
-void Playback::playFile(const std::string& path) {
+std::string Playback::playFile(const std::string& path) {
     print("load file= " + path);
     std::optional<mr::PlayedConfig> config;
+    std::string failure;
     if (contains(path, kRecordSuffix)) {
         const mr::RecordReadResult read = mr::readRecordFile(path);
         if (!read.message.empty()) print(read.message);
-        if (read.status != mr::ReadStatus::Ok) return;
+        if (read.status != mr::ReadStatus::Ok) return read.message;
         const mr::RecordFileContent& content = read.content;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -170,12 +175,13 @@ void Playback::playFile(const std::string& path) {
                                              Movoda::Frame::kInfoBlockSize);
         }
         if (hooks_.waitDelivered) hooks_.waitDelivered(kPipelineWaitMs);
-        if (hooks_.replayFrame) hooks_.replayFrame(content.payload, baseName(path, kRecordSuffix));
+        if (hooks_.replayFrame && !hooks_.replayFrame(content.payload, baseName(path, kRecordSuffix)))
+            failure = "frame refused by the decoder";
     } else if (contains(path, kDumpSuffix)) {
         mr::HexDump dump;
         if (!mr::readHexDump(path, dump)) {
             print("Failed to open file for reading.");
-            return;
+            return "Failed to open file for reading.";
         }
         for (const std::string& message : dump.messages) print(message);
         if (dump.endsWithInfoBlock && !framesCarryConfig_.exchange(true) &&
@@ -187,9 +193,13 @@ void Playback::playFile(const std::string& path) {
             tag_ = baseName(path, kDumpSuffix);
         }
         if (hooks_.waitDelivered) hooks_.waitDelivered(kPipelineWaitMs);
-        if (hooks_.replayRaw) hooks_.replayRaw(dump.bytes, baseName(path, kDumpSuffix));
+        if (hooks_.replayRaw && !hooks_.replayRaw(dump.bytes, baseName(path, kDumpSuffix)))
+            failure = "frame refused by the decoder";
     } else if (!hooks_.showPcd || !hooks_.showPcd(path)) {
         print("cannot open=  " + path);
+        failure = "cannot open";
+    } else {
+        failure = "not a record file";  // a PCD file has no frame to convert
     }
 
     if (config && !framesCarryConfig_.load()) {
@@ -204,6 +214,7 @@ void Playback::playFile(const std::string& path) {
         if (changed) post(kUpdatePlaybackConfig);
     }
     post(kUpdatePlayPosition);
+    return failure;
 }
 
 }  // namespace vantory::records

@@ -44,6 +44,20 @@ struct PlaybackHooks {
     std::function<void(const std::string&)> print;
 };
 
+// A batch conversion riding on the playback: told about every file, it holds the
+// playback until the file's frame has been saved and takes over the pacing.
+struct PlaybackSteps {
+    // Before a file is played (index in the list, the list itself).
+    std::function<void(int index, const std::vector<std::string>& paths)> beforeFile;
+    // After a file was handed on; `failure` is empty when it was, else why not. Returns
+    // when the file's frame was saved (or the step was given up).
+    std::function<void(int index, const std::string& path, const std::string& failure)> afterFile;
+    // While true, files follow each other as fast as they are saved.
+    std::function<bool()> unpaced;
+    // The last file was played and held.
+    std::function<void()> playedToEnd;
+};
+
 class Playback {
 public:
     explicit Playback(PlaybackHooks hooks);
@@ -56,6 +70,8 @@ public:
     void start(std::vector<std::string> paths);
     // Ends the playback and waits for its thread.
     void stop();
+    // Set while no playback runs.
+    void setSteps(PlaybackSteps steps) { steps_ = std::move(steps); }
     bool running() const { return running_.load(); }
 
     void setPlaying(bool playing);
@@ -80,13 +96,16 @@ public:
 
 private:
     void run(std::vector<std::string> paths);
-    void playFile(const std::string& path);
+    // Empty when the file's frame went to the SDK, else why not (a PCD file goes to the
+    // window: it has no frame to convert).
+    std::string playFile(const std::string& path);
     // Sleeps until `deadline`, the stop request or a change of the play state.
     void waitUntil(std::chrono::steady_clock::time_point deadline);
     void print(const std::string& line) const;
     void post(int code) const;
 
     PlaybackHooks hooks_;
+    PlaybackSteps steps_;
     std::thread thread_;
     std::atomic<bool> running_{false};
     std::atomic<bool> stopRequested_{false};

@@ -196,6 +196,29 @@ void RecordsController::loadRecordFiles() {
     playback_->start(std::move(paths));
 }
 
+bool RecordsController::playForConversion() {
+    w_.playGroup->show();
+    if (playback_->playing()) {
+        togglePlay();
+        QThread::msleep(kStopBeforeLoadMs);
+    }
+    cloudView_.start();
+    env_.sdk->setPlaybackMode(1);
+    const QStringList files = selectRecordFiles();
+    if (files.isEmpty()) return false;
+    env_.sdk->setPointCloudMode(true);
+    {
+        const QSignalBlocker blocker(w_.backward);
+        w_.backward->setChecked(false);
+    }
+    playback_->setBackward(false);
+    playback_->setLoop(false);
+    std::vector<std::string> paths;
+    for (const QString& f : files) paths.push_back(f.toStdString());
+    playback_->start(std::move(paths));
+    return true;
+}
+
 void RecordsController::togglePlay() {
     if (w_.play->text() == QLatin1String(kPlayText)) {
         w_.play->setText(QString::fromLatin1(kPauseText));

@@ -83,6 +83,9 @@ public:
     void toggleRecord();
     void setRecordNoLimit(int state);
     void loadRecordFiles();
+    // A batch conversion's playback: the chosen files once, forwards, at the pace they are
+    // saved. False when no file was chosen.
+    bool playForConversion();
     void togglePlay();
     void setPlayOptions();
     void seekPlay(int position);

@@ -78,8 +78,10 @@ TEST(CliArgs, HelpWinsAnywhere) {
 
 TEST(CliArgs, TypeNames) {
     const std::pair<const char*, Movoda::ImageType> table[] = {
-        {"distance", Movoda::IMG_DISTANCE},   {"amplitude", Movoda::IMG_AMPLITUDE},
-        {"grayscale", Movoda::IMG_GRAYSCALE}, {"cloud", Movoda::IMG_POINTCLOUD},
+        {"distance", Movoda::IMG_DISTANCE},
+        {"amplitude", Movoda::IMG_AMPLITUDE},
+        {"grayscale", Movoda::IMG_GRAYSCALE},
+        {"cloud", Movoda::IMG_POINTCLOUD},
         {"cloudamp", Movoda::IMG_POINTCLOUDAMP}};
     for (const auto& [name, type] : table) {
         const auto parsed = parseArgs({"stream", "1.2.3.4", "--type", name});
@@ -91,6 +93,28 @@ TEST(CliArgs, TypeNames) {
     EXPECT_TRUE(isCloudType(Movoda::IMG_POINTCLOUD));
     EXPECT_TRUE(isCloudType(Movoda::IMG_POINTCLOUDAMP));
     EXPECT_FALSE(isCloudType(Movoda::IMG_GRAYSCALE));
+}
+
+TEST(CliArgs, RecordAndConvert) {
+    const auto record = parseArgs(split("record 10.0.0.2 --frames 250 --out rec --type cloudamp"));
+    ASSERT_TRUE(record.options) << record.error;
+    EXPECT_EQ(record.options->command, Command::Record);
+    EXPECT_EQ(record.options->frames, 250);
+    EXPECT_EQ(record.options->outDir, "rec");
+    EXPECT_EQ(record.options->type, Movoda::IMG_POINTCLOUDAMP);
+    const auto timed = parseArgs(split("record 10.0.0.2 --seconds 1.5 --out rec --grayscale"));
+    ASSERT_TRUE(timed.options) << timed.error;
+    EXPECT_EQ(timed.options->frames, 0);
+    EXPECT_DOUBLE_EQ(timed.options->seconds, 1.5);
+
+    const auto convert =
+        parseArgs(split("convert a/0.xbin dir b.xbin --to png16 --out o --threads 4"));
+    ASSERT_TRUE(convert.options) << convert.error;
+    EXPECT_EQ(convert.options->command, Command::Convert);
+    EXPECT_EQ(convert.options->files, (std::vector<std::string>{"a/0.xbin", "dir", "b.xbin"}));
+    EXPECT_EQ(convert.options->toFormat, "png16");
+    EXPECT_EQ(convert.options->threads, 4u);
+    EXPECT_TRUE(convert.options->address.empty());
 }
 
 // Every refused command line names what is wrong.
@@ -125,6 +149,20 @@ TEST(CliArgs, RefusesBadInput) {
         "snapshot 1.2.3.4",                                // no --out
         "snapshot 1.2.3.4 --seconds 3 --out d",            // stream-only option
         "stream 1.2.3.4 --out d",                          // snapshot-only option
+        "record 1.2.3.4 --out d",                          // neither --frames nor --seconds
+        "record 1.2.3.4 --frames 5 --seconds 2 --out d",   // both
+        "record 1.2.3.4 --frames 0 --out d",               //
+        "record 1.2.3.4 --frames 5",                       // no --out
+        "record 1.2.3.4 --frames 5 --out d --threads 2",   // convert-only option
+        "convert --to pcd --out d",                        // no files
+        "convert a.xbin --out d",                          // no --to
+        "convert a.xbin --to bmp --out d",                 // unknown format
+        "convert a.xbin --to pcd",                         // no --out
+        "convert a.xbin --to pcd --out d --threads 0",     //
+        "convert a.xbin --to pcd --out d --threads 65",    //
+        "convert a.xbin --to pcd --out d --image-port 9",  // camera option
+        "convert a.xbin --to pcd --out d --grayscale",     //
+        "convert a.xbin --to pcd --out d --seconds 3",     //
     };
     for (const char* line : bad) {
         const auto parsed = parseArgs(split(line));

@@ -17,7 +17,9 @@ TEST(CliArgs, FirmwareTakesAnAddressAndAFile) {
         {{"firmware", "10.0.0.7"}, false, "needs the FILE"},
         {{"firmware", "10.0.0.7", "fw.bin", "more.bin"}, false, "unexpected argument 'more.bin'"},
         {{"firmware", "10.0.0.7", "fw.bin", "--grayscale"}, false, "--grayscale"},
-        {{"firmware", "10.0.0.7", "fw.bin", "--fps", "10"}, false, "stream command"},
+        {{"firmware", "10.0.0.7", "fw.bin", "--fps", "10"},
+         false,
+         "belongs to the stream and record commands"},
         {{"info", "10.0.0.7", "fw.bin"}, false, "unexpected argument 'fw.bin'"},
     };
     for (const Row& row : rows) {

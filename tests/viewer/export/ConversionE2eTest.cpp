@@ -1,0 +1,147 @@
+// A batch conversion through the real main window: the record files are played through the
+// real SDK (the simulated camera connected on 127.0.0.216, image port 8216), the frame path
+// saves each frame, the progress panel follows, and a second run is refused.
+#include <gtest/gtest.h>
+#include <pcl/io/pcd_io.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+#include "CameraSim.h"
+#include "ExportController.h"
+#include "GuiContext.h"
+#include "MainWindow.h"
+#include "RecordFileFixture.h"
+#include "RecordsController.h"
+#include "SettingsKeys.h"
+#include "X11Support.h"
+#include "export/RecordFrameLoader.h"
+#include "mvsdk/MvSdk.h"
+#include "ui_MainWindow.h"
+
+namespace {
+
+int g_argc = 1;
+char g_name[] = "export_e2e_test";
+char* g_argv[] = {g_name, nullptr};
+
+constexpr const char* kCameraAddress = "127.0.0.216";
+constexpr std::uint16_t kImagePort = 8216;
+constexpr int kWaitMs = 30000;
+
+class ConversionE2eTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        vantory::cloudview::initialiseX11Threads();
+        if (!QApplication::instance()) new QApplication(g_argc, g_argv);
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(work_.isValid());
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(work_.path());
+        qputenv("VANTORY_EXPORT_DIR", work_.filePath("exports").toLocal8Bit());
+        {
+            QSettings ini(QStringLiteral("gui.ini"), QSettings::IniFormat);
+            ini.setValue(QString::fromLatin1(vantory::settings::kIpAddress),
+                         QString::fromLatin1(kCameraAddress));
+            ini.setValue(QString::fromLatin1(vantory::settings::kUiLanguage),
+                         vantory::settings::kForceEnglish);
+        }
+        vantory::LaunchOptions options;
+        options.imagePort = std::to_string(kImagePort);
+        window_ = std::make_unique<MainWindow>(options);
+        window_->setExitHandler([](int) {});
+        window_->show();
+        window_->context()->sdk->setUdpDestIp("127.0.0.1", kImagePort);
+        camsim::SimOptions sim;
+        sim.bindAddress = kCameraAddress;
+        sim.announce = false;
+        camera_ = std::make_unique<camsim::CameraSim>(sim);
+        std::string error;
+        ASSERT_TRUE(camera_->start(&error)) << error;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return ui().label_connectstate->text() == "Connected-Idle"; }, kWaitMs));
+    }
+
+    void TearDown() override {
+        window_.reset();
+        if (camera_) camera_->stop();
+        QDir::setCurrent(previousDir_);
+        qunsetenv("VANTORY_EXPORT_DIR");
+    }
+
+    Ui::MainWindow& ui() { return *window_->form(); }
+    QString messageTitle() {
+        vantory::GuiContext* ctx = window_->context();
+        std::lock_guard<std::mutex> lock(ctx->textMutex);
+        return ctx->messageTitle;
+    }
+
+    QTemporaryDir work_;
+    QString previousDir_;
+    std::unique_ptr<camsim::CameraSim> camera_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(ConversionE2eTest, RecordingConvertsToPcdFilesNamedAfterTheRecordFiles) {
+    const std::string recording = work_.filePath("rec").toStdString();
+    std::filesystem::create_directories(recording);
+    QStringList files;
+    for (int k = 0; k < 4; ++k) {
+        const std::string path = recording + "/" + std::to_string(k) + ".xbin";
+        vantory_test::writeRecordFileOf(vantory_test::wallPlan(), path);
+        files << QString::fromStdString(path);
+    }
+    const std::string damaged = recording + "/4.xbin";
+    std::ofstream(damaged, std::ios::binary) << "short";
+    files << QString::fromStdString(damaged);
+    window_->records()->setFileChooser([files] { return files; });
+
+    vantory::exports::ExportController& exports = *window_->exports();
+    exports.convertRecordsToPcd();
+    EXPECT_TRUE(exports.panel().bar()->isVisible());
+    EXPECT_TRUE(exports.panel().cancelButton()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messageTitle() == "xbin to pcd finish"; }, kWaitMs))
+        << messageTitle().toStdString();
+    EXPECT_EQ(exports.panel().bar()->maximum(), 5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !exports.panel().bar()->isVisible(); }, 1000));
+    EXPECT_EQ(exports.conversion().counts().failed, 1);
+
+    const std::string out = recording + "_pcd";
+    Movoda::exporters::RecordFrameLoader loader;
+    for (int k = 0; k < 4; ++k) {
+        pcl::PointCloud<pcl::PointXYZI> cloud;
+        ASSERT_EQ(pcl::io::loadPCDFile(out + "/" + std::to_string(k) + ".pcd", cloud), 0) << k;
+        ASSERT_EQ(cloud.width, 320u);
+        ASSERT_EQ(cloud.height, 240u);
+        // The same points as the frame decoded straight from its file.
+        const auto frame = loader.load(files[k].toStdString()).frame;
+        ASSERT_TRUE(frame);
+        size_t finite = 0;
+        for (size_t i = 0; i < cloud.size(); ++i) {
+            const float* p = frame->cloudData() + 4 * i;
+            if (!std::isfinite(cloud[i].z)) continue;
+            ++finite;
+            ASSERT_NEAR(cloud[i].z, p[2], 1e-4) << i;
+        }
+        EXPECT_GT(finite, cloud.size() / 2);
+    }
+    EXPECT_FALSE(std::filesystem::exists(out + "/4.pcd"));
+
+    // The same recording again is refused: the earlier output stays as it is.
+    exports.convertRecordsToPcd();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messageTitle() == "xbin to pcd failed"; }, kWaitMs));
+    window_->context()->sdk->setPlaybackMode(0);
+}
+
+}  // namespace
