@@ -5,6 +5,7 @@
 #include <pcl/io/pcd_io.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 
 #include "CameraSim.h"
 #include "ExportController.h"
+#include "FilterSender.h"
 #include "GuiContext.h"
 #include "MainWindow.h"
 #include "RecordFileFixture.h"
@@ -96,16 +98,36 @@ protected:
 TEST_F(ConversionE2eTest, RecordingConvertsToPcdFilesNamedAfterTheRecordFiles) {
     const std::string recording = work_.filePath("rec").toStdString();
     std::filesystem::create_directories(recording);
+    // Recorded by the model of the connected camera: a recording of another model makes the
+    // window load that model's scene (and its filters) while the conversion runs.
+    vantory_test::PacketPlan plan = vantory_test::wallPlan();
+    plan.model = "MK150PLUS";
     QStringList files;
     for (int k = 0; k < 4; ++k) {
         const std::string path = recording + "/" + std::to_string(k) + ".xbin";
-        vantory_test::writeRecordFileOf(vantory_test::wallPlan(), path);
+        vantory_test::writeRecordFileOf(plan, path);
         files << QString::fromStdString(path);
     }
     const std::string damaged = recording + "/4.xbin";
     std::ofstream(damaged, std::ios::binary) << "short";
     files << QString::fromStdString(damaged);
     window_->records()->setFileChooser([files] { return files; });
+    // The converted clouds are compared with the frames decoded straight from their files,
+    // so once the camera's scene has switched its filters on (with the model read after
+    // connecting), every filter goes off, the way
+    // the filter window switches them off (some of them work across frames).
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->context()->modelName.empty(); }, kWaitMs));
+    {
+        vantory::filters::FilterControls off;
+        off.edgeOn = off.medianOn = off.kalmanOn = off.dustOn = off.reflectivityOn = false;
+        off.cloudFilterOn = off.dynamicsOn = off.smoothOn = off.averageOn = false;
+        vantory::filters::MvSdkFilterSink sink(*window_->context()->sdk);
+        vantory::filters::applySdkFilters(sink, off);
+    }
+    auto* cloudFilterOn =
+        window_->filterSettingsWindow()->findChild<QCheckBox*>(QStringLiteral("checkBox_pclfilter_on"));
+    ASSERT_NE(cloudFilterOn, nullptr);
+    cloudFilterOn->setChecked(false);
 
     vantory::exports::ExportController& exports = *window_->exports();
     exports.convertRecordsToPcd();
@@ -132,7 +154,7 @@ TEST_F(ConversionE2eTest, RecordingConvertsToPcdFilesNamedAfterTheRecordFiles) {
             const float* p = frame->cloudData() + 4 * i;
             if (!std::isfinite(cloud[i].z)) continue;
             ++finite;
-            ASSERT_NEAR(cloud[i].z, p[2], 1e-4) << i;
+            ASSERT_NEAR(cloud[i].z, p[2], 1e-4) << "file " << k << " point " << i;
         }
         EXPECT_GT(finite, cloud.size() / 2);
     }
