@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick iproute2 procps
   fonts-wqy-microhei  # the Chinese captions and log lines
+  clang-14 clang libclang-rt-14-dev  # fuzz targets: clang with libFuzzer and its sanitizers
+  ccache  # builds of clean clones reuse earlier compilations
 )
 
 missing=()
