@@ -34,7 +34,7 @@ run_one() {
   if "$build/bin/$target" "$work" "$root/tests/fuzz/corpus/$target" \
       -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=1024 \
       -artifact_prefix="$artifacts" >"$build/$target.log" 2>&1; then
-    echo "$target: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$build/$target.log" | grep -o '[0-9]*$') runs, no failure"
+    echo "$target: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$build/$target.log" | tail -n 1 | grep -o '[0-9]*$') runs, no failure"
   else
     echo "$target: FAILED (see $build/$target.log and $artifacts)"
     tail -n 30 "$build/$target.log"

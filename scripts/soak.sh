@@ -45,7 +45,7 @@ fi
 
 # The viewer reads gui.ini from its working folder and records below VANTORY_EXPORT_DIR.
 mkdir -p "$out/viewer" "$out/records"
-printf '[Setting]\nipaddress=%s\nifSelUsb=0\nimgType=2\n' "$address" >"$out/viewer/gui.ini"
+printf '[Setting]\nipaddress=%s\nifSelUsb=0\nimgType=2\nmaxfps=50\n' "$address" >"$out/viewer/gui.ini"
 (cd "$out/viewer" && exec env VANTORY_EXPORT_DIR="$out/records" "$build/bin/vantory" record \
   >"$out/viewer.log" 2>&1) &
 viewer=$!
