@@ -21,6 +21,7 @@ out=$(mktemp -d /tmp/vantory-soak-XXXXXX)
 echo "soak: $minutes min, results in $out"
 
 pids=()
+xvfb=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
@@ -38,6 +39,7 @@ done
 
 if [ -z "${DISPLAY:-}" ]; then
   Xvfb -displayfd 3 -screen 0 1600x1000x24 3>"$out/display" 2>"$out/xvfb.log" &
+  xvfb=($!)
   pids+=($!)
   for _ in $(seq 1 100); do [ -s "$out/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$out/display")"
@@ -78,7 +80,7 @@ for _ in $(seq 1 300); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; don
 wait "$viewer" 2>/dev/null || true
 kill -INT "$sim"
 wait "$sim" 2>/dev/null || true
-pids=()
+pids=("${xvfb[@]}")  # the display is closed on exit
 
 field() { grep -o "$2=[0-9]*" <<<"$1" | head -1 | cut -d= -f2; }
 recording=$(grep 'recording summary:' "$out/viewer.log" || true)
