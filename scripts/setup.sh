@@ -12,6 +12,8 @@ packages=(
   pybind11-dev python3-dev python3-pytest python3-numpy
   fonts-wqy-microhei  # the Chinese captions and log lines
   help2man dpkg-dev file lintian  # man pages and the Debian package (scripts/package.sh)
+  clang-14 clang libclang-rt-14-dev  # fuzz targets: clang with libFuzzer and its sanitizers
+  ccache  # builds of clean clones reuse earlier compilations
 )
 
 missing=()

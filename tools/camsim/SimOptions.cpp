@@ -107,6 +107,7 @@ std::string helpText() {
          "  --state-file PATH        where 'save to device' keeps the configuration\n"
          "\nScene and stream:\n"
          "  --scene wall|room|steps  what the camera sees (default wall)\n"
+         "  --all-planes             power on with the grayscale and raw DCS planes streamed\n"
          "  --distance M             wall distance in metres (default 1.5)\n"
          "  --reflectivity R         wall reflectivity 0..1 (default 0.5)\n"
          "  --noise S                distance noise scale, 0 for exact distances (default 1)\n"
@@ -256,6 +257,10 @@ ParseResult parseOptions(int argc, char** argv) {
         }
         if (arg == "--legacy") {
             o.legacy = true;
+            continue;
+        }
+        if (arg == "--all-planes") {
+            o.config.grayscalePlane = o.config.rawDcsPlane = true;
             continue;
         }
         std::string value;

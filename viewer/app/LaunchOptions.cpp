@@ -70,6 +70,7 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < lowered.size(); ++i) {
         if (startsWith(lowered[i], "console")) options.console = true;
         if (lowered[i] == kAutoStartWord) options.autoStart = true;
+        if (lowered[i] == kAutoRecordWord) options.autoStart = options.autoRecord = true;
         if (startsWith(lowered[i], "scale=")) scaleIndex = static_cast<int>(i);
     }
     if (scaleIndex > 0) {

@@ -13,6 +13,9 @@ constexpr const char* kSerialPortBase = "/dev/ttyACM";
 constexpr const char* kDebugSwitch = "hwpnz";
 // Presses Start once the camera is connected (demos, unattended stations).
 constexpr const char* kAutoStartWord = "start";
+// Presses Start, then Record with "No Limit" once the camera streams, and prints what was
+// recorded and received when the viewer ends (long unattended recordings, soak runs).
+constexpr const char* kAutoRecordWord = "record";
 constexpr const char* kProgramTitle = "Vantory";
 constexpr const char* kProgramVersionText = "V2.11.6 ";
 constexpr std::size_t kMaxExaminedArguments = 5;
@@ -24,6 +27,7 @@ struct LaunchOptions {
     bool debug = false;
     bool console = false;
     bool autoStart = false;
+    bool autoRecord = false;  // implies autoStart
     std::string scaleFactor = kDefaultScaleFactor;  // value for QT_SCALE_FACTOR
     std::string instanceKey = kInstanceKeyBase;     // single-instance marker name
     // "--help"/"-h" or "--version" anywhere: answer and exit before any window exists.

@@ -107,6 +107,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     // 9. Settings into the controls.
     loadSettings();
     autoStartPending_ = options_.autoStart;
+    autoRecordPending_ = options_.autoRecord;
     fitScreen();
 
     // 10. Interface choice and filters.
@@ -476,6 +477,7 @@ void MainWindow::releaseForExit() {
     if (periodicTimer_) periodicTimer_->stop();
     if (exports_) exports_->cancelConversion();
     if (records_) records_->shutdown();
+    if (options_.autoRecord) printRunSummary();
     if (cloudView_) cloudView_->shutdown();
     for (QWidget* window : {filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(), pixelInfoWindow_.get(),
                             sceneWindow_.get()}) {

@@ -108,6 +108,8 @@ public:
     // Closes the auxiliary windows and withdraws the SDK callbacks, then stops the SDK
     // so that no SDK thread runs on while the process ends.
     void releaseForExit();
+    // "record" runs: what was recorded and what the SDK received, on standard output.
+    void printRunSummary();
     // What ends the process after a confirmed close; exit() unless replaced (tests).
     void setExitHandler(std::function<void(int)> handler) { exitHandler_ = std::move(handler); }
     bool anyDeveloperMode() const;
@@ -317,6 +319,7 @@ private:
     QTimer* frameWatchdog_ = nullptr;
     QElapsedTimer lastFrameShown_;
     bool autoStartPending_ = false;  // "start" on the command line: press Start once connected
+    bool autoRecordPending_ = false;  // "record": then Record with No Limit
     int modelCode_ = -1;             // model of the connected camera, -1 before the first
     bool shuttingDown_ = false;      // the exit routine presses Start and Stop; no messages then
     vantory::CommonTables commonTables_;

@@ -9,6 +9,7 @@
 #include "MainWindow.h"
 #include "RecordsController.h"
 #include "mvsdk/Frame.h"
+#include "mvsdk/MvSdk.h"
 #include "records/PlayedConfig.h"
 #include "ui_FilterSettings.h"
 #include "ui_MainWindow.h"
@@ -152,4 +153,18 @@ void MainWindow::showRecordCount() {
 }
 void MainWindow::showPlaybackConfig() {
     records_->showPlaybackConfig();
+}
+
+void MainWindow::printRunSummary() {
+    const Movoda::records::RecordingCounts c = records_->recorder().counts();
+    std::cout << "recording summary: written=" << c.written << " dropped=" << c.dropped
+              << " failed=" << c.failed << " directory=" << c.directory << std::endl;
+    if (!ctx_ || !ctx_->sdk) return;
+    const Movoda::MvStreamStats s = ctx_->sdk->getStreamStats();
+    std::cout << "stream summary: completed=" << s.udpFramesCompleted
+              << " evicted=" << s.udpFramesEvicted << " broken=" << s.udpFramesBroken
+              << " pending=" << s.udpFramesPending << " accepted=" << s.framesAccepted
+              << " rejected=" << s.framesRejected << " rawDiscarded=" << s.rawDiscarded
+              << " imageDiscarded=" << s.imageDiscarded << " delivered=" << s.framesDelivered
+              << std::endl;
 }

@@ -68,6 +68,11 @@ void MainWindow::afterConnectSetup() {
     } else if (autoStartPending_) {
         autoStartPending_ = false;
         on_pushBtn_start_clicked();
+        if (autoRecordPending_ && !ui_->pushBtn_start->isEnabled()) {
+            autoRecordPending_ = false;
+            ui_->checkBox_record_nolimit->setChecked(true);
+            ui_->pushButton_record->click();
+        }
     }
 }
 

@@ -75,6 +75,10 @@ TEST(CommandLine, StartWordOnlyAsAWholeWordAndNeverAsSuffix) {
     EXPECT_TRUE(alone.autoStart);
     EXPECT_EQ(alone.suffix, "");
     EXPECT_FALSE(parseCommandLine({"7", "starting"}).autoStart);
+    const LaunchOptions recording = parseCommandLine({"record"});
+    EXPECT_TRUE(recording.autoRecord);
+    EXPECT_TRUE(recording.autoStart);
+    EXPECT_FALSE(started.autoRecord);
     EXPECT_FALSE(parseCommandLine({"7"}).autoStart);
 }
 
