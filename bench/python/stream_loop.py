@@ -2,7 +2,7 @@
 """Streams the simulated camera at 50 fps into a plain Python loop and reports what was lost.
 
 Run inside a network namespace of its own, from the build folder:
-    /work/bin/nsrun python3 ../bench/python/stream_loop.py --seconds 20
+    unshare -rn bash -c 'ip link set lo up && python3 ../bench/python/stream_loop.py --seconds 20'
 Starts bin/vantory-camsim on 127.0.0.242 (image port 8242), reads frames with
 cam.frames(), touches the distance plane of each, and prints one JSON line.
 """
