@@ -225,6 +225,7 @@ void MainWindow::runRenderTypeHandler() {
     ui_->horizontalSlider2->setRange(0, controls::kAmplitudeSliderMax);
     ui_->horizontalSlider2->setSpan(0, controls::kAmplitudeSliderMax);
     ui_->label_image1->setText(QStringLiteral("Amplitude"));
+    ui_->label_amplitudeCaption->setText(texts_->message(Msg::AmplitudeCaption));
     // The right column shows amplitude only for the types with an amplitude plane; for
     // the others it keeps the caption of what it shows (confidence, grayscale).
     if (imageTypeView(ui_->cmbBox_imagetype->currentIndex()).pixelInfoMode == kPixelInfoDistanceAmplitude) {

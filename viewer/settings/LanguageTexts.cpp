@@ -34,6 +34,7 @@ constexpr std::array<Pair, static_cast<std::size_t>(Msg::Count)> kMessages = {{
     {"The imported cfg device type is different the connected device. Confirm the import?",
      "导入的配置和当前连接的设备类型不同, 是否确认导入?"},
     {"Not find the match config path with sn", "Not find the match config path with sn"},
+    {"Amplitude:", "Amplitude (信号幅度):"},
 }};
 
 struct CaptionPair {
@@ -55,6 +56,7 @@ const CaptionPair kCaptions[] = {
     {"labeln_fwver", "FW Version:", "固件版本:"},
     {"labeln_sn", "SN:", "序列号:"},
     {"label_state", "State:", "状态:"},
+    {"label_amplitudeCaption", "Amplitude:", "Amplitude (信号幅度):"},
     // Main window: camera controls
     {"label_int1", "IntegrationTime 1 Small", "IntTime(曝光时间) 1 小"},
     {"label_int2", "IntegrationTime 2 Middle", "IntTime(曝光时间) 2 中"},

@@ -32,6 +32,7 @@ enum class Msg {
     StartFailedRefused,
     ImportOtherModel,
     SnConfigNotFound,
+    AmplitudeCaption,  // the status line's caption before the amplitude value
     Count
 };
 

@@ -153,9 +153,11 @@ TEST_F(ViewerE2eTest, EachControlFamilySendsItsCommandAtOnce) {
     EXPECT_EQ(ui().label_amp_min->text(), QStringLiteral("100"));
     auto* renderType = window().filterSettingsWindow()->findChild<QComboBox*>(
         QStringLiteral("comboBox_pcloudRendertype"));
+    ui().label_amplitudeCaption->clear();
     renderType->setCurrentIndex(renderType->currentIndex() == 1 ? 2 : 1);
     EXPECT_EQ(window().context()->ampRange, (std::array<int32_t, 2>{0, 3000}));
     EXPECT_EQ(ui().label_image1->text(), QStringLiteral("Amplitude"));
+    EXPECT_EQ(ui().label_amplitudeCaption->text(), QStringLiteral("Amplitude:"));
 
     // Save to device asks first: No sends nothing, Yes sends the guard word.
     std::size_t mark = camera().receivedCommands().size();

@@ -55,6 +55,8 @@ TEST(TextSets, FixedTextsOfEachLanguage) {
     EXPECT_EQ(english.message(Msg::Ok), QStringLiteral("Ok"));
     EXPECT_EQ(chinese.message(Msg::Ok), QStringLiteral("OK"));
     EXPECT_EQ(chinese.message(Msg::Cancel), QString::fromUtf8("取消"));
+    EXPECT_EQ(english.message(Msg::AmplitudeCaption), QStringLiteral("Amplitude:"));
+    EXPECT_EQ(chinese.message(Msg::AmplitudeCaption), QString::fromUtf8("Amplitude (信号幅度):"));
     EXPECT_EQ(english.message(Msg::ExitQuestion), QStringLiteral("Are you sure you want to exit this software?"));
     EXPECT_EQ(chinese.message(Msg::ExitQuestion), QString::fromUtf8("你确定退出该软件?"));
     EXPECT_EQ(english.imageTypeItems(),
