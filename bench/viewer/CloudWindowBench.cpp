@@ -6,10 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -25,7 +22,7 @@
 #include "FramePath.h"
 #include "GuiContext.h"
 #include "MainWindow.h"
-#include "SettingsKeys.h"
+#include "ViewerRig.h"
 #include "X11Support.h"
 #include "mvsdk/MvSdk.h"
 #include "ui_MainWindow.h"
@@ -47,34 +44,18 @@ struct Timings {
 class Rig {
 public:
     Rig() {
-        QDir::setCurrent(work_.path());
-        QSettings ini(QStringLiteral("gui.ini"), QSettings::IniFormat);
-        ini.setValue(QString::fromLatin1(vantory::settings::kIpAddress),
-                     QString::fromLatin1(kCameraAddress));
-        ini.setValue(QString::fromLatin1(vantory::settings::kImgType), kPointCloudAmpIndex);
-        ini.setValue(QString::fromLatin1(vantory::settings::kUiLanguage),
-                     vantory::settings::kForceEnglish);
-        ini.sync();
-        vantory::LaunchOptions options;
-        options.imagePort = std::to_string(kImagePort);
-        window_ = std::make_unique<MainWindow>(options);
-        window_->setExitHandler([](int) {});
-        window_->show();
-        window_->context()->sdk->setUdpDestIp("127.0.0.1", kImagePort);
-        camsim::SimOptions sim;
-        sim.bindAddress = kCameraAddress;
-        sim.announce = false;
+        camsim::SimOptions sim = viewertest::quietCameraAt(kCameraAddress);
         sim.scene.name = "room";
         sim.config.maxFps = kFramesPerSecond;
-        camera_ = std::make_unique<camsim::CameraSim>(sim);
-        std::string error;
-        ok_ = camera_->start(&error) &&
-              QTest::qWaitFor([&]() { return ui().label_connectstate->text() == "Connected-Idle"; },
-                              kWaitMs);
-        if (!ok_) return;
+        const std::string failed = rig_.start({kCameraAddress, kImagePort, kPointCloudAmpIndex, {}}, sim, kWaitMs);
+        ok_ = failed.empty();
+        if (!ok_) {
+            std::cerr << failed << "\n";
+            return;
+        }
         // From here on the frame callback is timed; connection events are no longer needed.
-        vantory::FramePath* path = window_->framePath();
-        window_->context()->sdk->setCallback(
+        vantory::FramePath* path = rig_.window().framePath();
+        rig_.window().context()->sdk->setCallback(
             nullptr, [this, path](const std::shared_ptr<const Movoda::Frame>& f) {
                 const auto start = std::chrono::steady_clock::now();
                 path->onFrame(f);
@@ -88,18 +69,16 @@ public:
     }
 
     ~Rig() {
-        if (window_) {
+        if (rig_.hasWindow()) {
             ui().pushBtn_stop->click();
-            window_->releaseForExit();
+            rig_.window().releaseForExit();
         }
-        window_.reset();
-        if (camera_) camera_->stop();
     }
 
     bool ok() const { return ok_; }
-    Ui::MainWindow& ui() { return *window_->form(); }
-    vantory::cloudview::PointCloudViewer& cloudWindow() { return window_->cloudView()->viewer(); }
-    void openWindow() { window_->cloudView()->start(); }
+    Ui::MainWindow& ui() { return rig_.ui(); }
+    vantory::cloudview::PointCloudViewer& cloudWindow() { return rig_.window().cloudView()->viewer(); }
+    void openWindow() { rig_.window().cloudView()->start(); }
 
     // Waits (running the GUI) for the next timed frame; its time, or a negative value.
     double nextFrame(std::size_t& seen) {
@@ -120,10 +99,9 @@ public:
     }
 
 private:
-    QTemporaryDir work_;
-    std::unique_ptr<camsim::CameraSim> camera_;
-    std::unique_ptr<MainWindow> window_;
-    Timings timings_;
+    viewertest::ScratchDirectory work_;
+    Timings timings_;  // written by the frame callback: outlives the window
+    viewertest::ViewerRig rig_;
     bool ok_ = false;
 };
 

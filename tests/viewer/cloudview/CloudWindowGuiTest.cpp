@@ -4,24 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QSet>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 
-#include "CameraSim.h"
 #include "CloudViewController.h"
 #include "GuiContext.h"
 #include "MainWindow.h"
 #include "SettingsKeys.h"
+#include "ViewerRig.h"
 #include "X11Support.h"
 #include "X11TestWindow.h"
-#include "mvsdk/MvSdk.h"
 #include "ui_MainWindow.h"
 
 namespace {
@@ -33,7 +29,6 @@ char g_name[] = "cloud_window_test";
 char* g_argv[] = {g_name, nullptr};
 
 constexpr const char* kCameraAddress = "127.0.0.131";
-constexpr const char* kStreamAddress = "127.0.0.1";
 constexpr std::uint16_t kImagePort = 8131;
 constexpr int kConnectWaitMs = 15000;
 constexpr int kWaitMs = 15000;
@@ -55,53 +50,24 @@ protected:
         if (std::getenv("DISPLAY") == nullptr)
             GTEST_SKIP() << "needs an X server (run under xvfb-run)";
         ASSERT_TRUE(workDir_.isValid());
-        previousDir_ = QDir::currentPath();
-        QDir::setCurrent(workDir_.path());
         ASSERT_TRUE(x11_.ok());
     }
 
-    void TearDown() override {
-        window_.reset();  // closes the cloud window and joins the SDK threads first
-        if (camera_) camera_->stop();
-        camera_.reset();
-        if (!previousDir_.isEmpty()) QDir::setCurrent(previousDir_);
-    }
-
     void startViewer(const WindowGeometry& stored) {
-        {
-            QSettings ini(QStringLiteral("gui.ini"), QSettings::IniFormat);
-            ini.setValue(QString::fromLatin1(vantory::settings::kIpAddress),
-                         QString::fromLatin1(kCameraAddress));
-            ini.setValue(QString::fromLatin1(vantory::settings::kIfSelUsb), 0);
-            ini.setValue(QString::fromLatin1(vantory::settings::kImgType), kPointCloudAmpIndex);
-            ini.setValue(QString::fromLatin1(vantory::settings::kUiLanguage),
-                         vantory::settings::kForceEnglish);
-            ini.setValue(QString::fromLatin1(vantory::settings::kCloudWindowGeometry[0]), stored.x);
-            ini.setValue(QString::fromLatin1(vantory::settings::kCloudWindowGeometry[1]), stored.y);
-            ini.setValue(QString::fromLatin1(vantory::settings::kCloudWindowGeometry[2]), stored.width);
-            ini.setValue(QString::fromLatin1(vantory::settings::kCloudWindowGeometry[3]), stored.height);
-        }
-        vantory::LaunchOptions options;
-        options.imagePort = std::to_string(kImagePort);
-        window_ = std::make_unique<MainWindow>(options);
-        window_->setExitHandler([](int) {});
-        window_->show();
-        window_->context()->sdk->setUdpDestIp(kStreamAddress, kImagePort);
-
-        camsim::SimOptions sim;
-        sim.bindAddress = kCameraAddress;
-        sim.announce = false;
+        viewertest::RigSettings settings{kCameraAddress, kImagePort, kPointCloudAmpIndex, {}};
+        settings.moreSettings = [&stored](QSettings& ini) {
+            const int values[] = {stored.x, stored.y, stored.width, stored.height};
+            for (int k = 0; k < 4; ++k)
+                ini.setValue(QString::fromLatin1(vantory::settings::kCloudWindowGeometry[k]), values[k]);
+        };
+        camsim::SimOptions sim = viewertest::quietCameraAt(kCameraAddress);
         sim.scene.name = "room";
         sim.config.maxFps = 30;
-        camera_ = std::make_unique<camsim::CameraSim>(sim);
-        std::string error;
-        ASSERT_TRUE(camera_->start(&error)) << error;
-        ASSERT_TRUE(waitUntil([&]() { return ui().label_connectstate->text() == "Connected-Idle"; },
-                              kConnectWaitMs))
-            << ui().label_connectstate->text().toStdString();
+        const std::string failed = rig_.start(settings, sim, kConnectWaitMs);
+        ASSERT_TRUE(failed.empty()) << failed;
     }
 
-    vantory::cloudview::PointCloudViewer& cloudWindow() { return window_->cloudView()->viewer(); }
+    vantory::cloudview::PointCloudViewer& cloudWindow() { return rig_.window().cloudView()->viewer(); }
 
     // The window is up and has drawn clouds of the stream.
     void waitForClouds(std::uint64_t clouds) {
@@ -123,13 +89,11 @@ protected:
                 ini.value(QString::fromLatin1(vantory::settings::kCloudWindowGeometry[3])).toInt()};
     }
 
-    Ui::MainWindow& ui() { return *window_->form(); }
+    Ui::MainWindow& ui() { return rig_.ui(); }
 
     x11test::Connection x11_;
-    QTemporaryDir workDir_;
-    QString previousDir_;
-    std::unique_ptr<camsim::CameraSim> camera_;
-    std::unique_ptr<MainWindow> window_;
+    viewertest::ScratchDirectory workDir_;
+    viewertest::ViewerRig rig_;
 };
 
 TEST_F(CloudWindowTest, StreamingACloudTypeOpensTheWindowAndClosingKeepsItsGeometry) {
@@ -181,7 +145,7 @@ TEST_F(CloudWindowTest, StreamingACloudTypeOpensTheWindowAndClosingKeepsItsGeome
         [&]() { return geometryNow() == moved && cloudWindow().lastGeometry() == moved; }));
     x11_.requestClose(cloudWindow().windowId());
     ASSERT_TRUE(waitUntil([&]() { return !cloudWindow().isOpen(); }));
-    ASSERT_TRUE(waitUntil([&]() { return window_->cloudView()->state().geometry == moved; }));
+    ASSERT_TRUE(waitUntil([&]() { return rig_.window().cloudView()->state().geometry == moved; }));
     ui().pushBtn_savesettings->click();
     EXPECT_EQ(storedGeometry(), moved);
 

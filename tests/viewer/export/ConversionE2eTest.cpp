@@ -6,25 +6,21 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
 #include <memory>
 #include <mutex>
 
-#include "CameraSim.h"
 #include "ExportController.h"
 #include "FilterSender.h"
 #include "GuiContext.h"
 #include "MainWindow.h"
 #include "RecordFileFixture.h"
 #include "RecordsController.h"
-#include "SettingsKeys.h"
+#include "ViewerRig.h"
 #include "X11Support.h"
 #include "export/RecordFrameLoader.h"
 #include "mvsdk/MvSdk.h"
@@ -49,50 +45,23 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(work_.isValid());
-        previousDir_ = QDir::currentPath();
-        QDir::setCurrent(work_.path());
         qputenv("VANTORY_EXPORT_DIR", work_.filePath("exports").toLocal8Bit());
-        {
-            QSettings ini(QStringLiteral("gui.ini"), QSettings::IniFormat);
-            ini.setValue(QString::fromLatin1(vantory::settings::kIpAddress),
-                         QString::fromLatin1(kCameraAddress));
-            ini.setValue(QString::fromLatin1(vantory::settings::kUiLanguage),
-                         vantory::settings::kForceEnglish);
-        }
-        vantory::LaunchOptions options;
-        options.imagePort = std::to_string(kImagePort);
-        window_ = std::make_unique<MainWindow>(options);
-        window_->setExitHandler([](int) {});
-        window_->show();
-        window_->context()->sdk->setUdpDestIp("127.0.0.1", kImagePort);
-        camsim::SimOptions sim;
-        sim.bindAddress = kCameraAddress;
-        sim.announce = false;
-        camera_ = std::make_unique<camsim::CameraSim>(sim);
-        std::string error;
-        ASSERT_TRUE(camera_->start(&error)) << error;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return ui().label_connectstate->text() == "Connected-Idle"; }, kWaitMs));
+        const std::string failed =
+            rig_.start({kCameraAddress, kImagePort, std::nullopt, {}}, viewertest::quietCameraAt(kCameraAddress), kWaitMs);
+        ASSERT_TRUE(failed.empty()) << failed;
     }
 
-    void TearDown() override {
-        window_.reset();
-        if (camera_) camera_->stop();
-        QDir::setCurrent(previousDir_);
-        qunsetenv("VANTORY_EXPORT_DIR");
-    }
+    void TearDown() override { qunsetenv("VANTORY_EXPORT_DIR"); }
 
-    Ui::MainWindow& ui() { return *window_->form(); }
+    Ui::MainWindow& ui() { return rig_.ui(); }
     QString messageTitle() {
-        vantory::GuiContext* ctx = window_->context();
+        vantory::GuiContext* ctx = rig_.window().context();
         std::lock_guard<std::mutex> lock(ctx->textMutex);
         return ctx->messageTitle;
     }
 
-    QTemporaryDir work_;
-    QString previousDir_;
-    std::unique_ptr<camsim::CameraSim> camera_;
-    std::unique_ptr<MainWindow> window_;
+    viewertest::ScratchDirectory work_;
+    viewertest::ViewerRig rig_;
 };
 
 TEST_F(ConversionE2eTest, RecordingConvertsToPcdFilesNamedAfterTheRecordFiles) {
@@ -111,25 +80,25 @@ TEST_F(ConversionE2eTest, RecordingConvertsToPcdFilesNamedAfterTheRecordFiles) {
     const std::string damaged = recording + "/4.xbin";
     std::ofstream(damaged, std::ios::binary) << "short";
     files << QString::fromStdString(damaged);
-    window_->records()->setFileChooser([files] { return files; });
+    rig_.window().records()->setFileChooser([files] { return files; });
     // The converted clouds are compared with the frames decoded straight from their files,
     // so once the camera's scene has switched its filters on (with the model read after
     // connecting), every filter goes off, the way
     // the filter window switches them off (some of them work across frames).
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->context()->modelName.empty(); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig_.window().context()->modelName.empty(); }, kWaitMs));
     {
         vantory::filters::FilterControls off;
         off.edgeOn = off.medianOn = off.kalmanOn = off.dustOn = off.reflectivityOn = false;
         off.cloudFilterOn = off.dynamicsOn = off.smoothOn = off.averageOn = false;
-        vantory::filters::MvSdkFilterSink sink(*window_->context()->sdk);
+        vantory::filters::MvSdkFilterSink sink(*rig_.window().context()->sdk);
         vantory::filters::applySdkFilters(sink, off);
     }
     auto* cloudFilterOn =
-        window_->filterSettingsWindow()->findChild<QCheckBox*>(QStringLiteral("checkBox_pclfilter_on"));
+        rig_.window().filterSettingsWindow()->findChild<QCheckBox*>(QStringLiteral("checkBox_pclfilter_on"));
     ASSERT_NE(cloudFilterOn, nullptr);
     cloudFilterOn->setChecked(false);
 
-    vantory::exports::ExportController& exports = *window_->exports();
+    vantory::exports::ExportController& exports = *rig_.window().exports();
     exports.convertRecordsToPcd();
     EXPECT_TRUE(exports.panel().bar()->isVisible());
     EXPECT_TRUE(exports.panel().cancelButton()->isVisible());
@@ -163,7 +132,7 @@ TEST_F(ConversionE2eTest, RecordingConvertsToPcdFilesNamedAfterTheRecordFiles) {
     // The same recording again is refused: the earlier output stays as it is.
     exports.convertRecordsToPcd();
     ASSERT_TRUE(QTest::qWaitFor([&] { return messageTitle() == "xbin to pcd failed"; }, kWaitMs));
-    window_->context()->sdk->setPlaybackMode(0);
+    rig_.window().context()->sdk->setPlaybackMode(0);
 }
 
 }  // namespace

@@ -4,11 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -18,8 +15,8 @@
 #include "GuiContext.h"
 #include "LabelImage.h"
 #include "MainWindow.h"
-#include "SettingsKeys.h"
 #include "mvsdk/MvSdk.h"
+#include "ViewerRig.h"
 #include "ui_MainWindow.h"
 
 namespace {
@@ -29,7 +26,6 @@ char g_name[] = "framepath_e2e_test";
 char* g_argv[] = {g_name, nullptr};
 
 constexpr const char* kCameraAddress = "127.0.0.61";
-constexpr const char* kStreamAddress = "127.0.0.1";
 constexpr std::uint16_t kImagePort = 9661;
 constexpr int kConnectWaitMs = 15000;
 constexpr int kWaitMs = 8000;
@@ -59,48 +55,17 @@ protected:
         if (!QApplication::instance()) new QApplication(g_argc, g_argv);
     }
 
-    void SetUp() override {
-        ASSERT_TRUE(workDir_.isValid());
-        previousDir_ = QDir::currentPath();
-        QDir::setCurrent(workDir_.path());
-    }
-
-    void TearDown() override {
-        window_.reset();  // joins the SDK threads before the camera goes
-        if (camera_) camera_->stop();
-        camera_.reset();
-        QDir::setCurrent(previousDir_);
-    }
+    void SetUp() override { ASSERT_TRUE(workDir_.isValid()); }
 
     void startViewer(int imageTypeIndex) {
-        {
-            QSettings ini(QStringLiteral("gui.ini"), QSettings::IniFormat);
-            ini.setValue(QString::fromLatin1(vantory::settings::kIpAddress), QString::fromLatin1(kCameraAddress));
-            ini.setValue(QString::fromLatin1(vantory::settings::kIfSelUsb), 0);
-            ini.setValue(QString::fromLatin1(vantory::settings::kImgType), imageTypeIndex);
-            ini.setValue(QString::fromLatin1(vantory::settings::kUiLanguage), vantory::settings::kForceEnglish);
-        }
-        vantory::LaunchOptions options;
-        options.imagePort = std::to_string(kImagePort);
-        window_ = std::make_unique<MainWindow>(options);
-        window_->setExitHandler([](int) {});
-        window_->resize(1247, 852);
-        window_->show();
-        // Before the camera is up: the stream is pointed at loopback before the
-        // connection follow-up sends the destination.
-        window_->context()->sdk->setUdpDestIp(kStreamAddress, kImagePort);
-
-        camsim::SimOptions sim;
-        sim.bindAddress = kCameraAddress;
-        sim.announce = false;
+        camsim::SimOptions sim = viewertest::quietCameraAt(kCameraAddress);
         sim.scene.name = "room";
         sim.noise = 0;  // exact distances: pixels of the room differ only by where they are
         sim.config.maxFps = kFramesPerSecond;
-        camera_ = std::make_unique<camsim::CameraSim>(sim);
-        std::string error;
-        ASSERT_TRUE(camera_->start(&error)) << error;
-        ASSERT_TRUE(waitUntil([&]() { return ui().label_connectstate->text() == "Connected-Idle"; }, kConnectWaitMs))
-            << ui().label_connectstate->text().toStdString();
+        rig_.openWindow({kCameraAddress, kImagePort, imageTypeIndex, {}});
+        rig_.window().resize(1247, 852);
+        const std::string failed = rig_.connect(sim, kConnectWaitMs);
+        ASSERT_TRUE(failed.empty()) << failed;
     }
 
     void startStreaming() {
@@ -114,12 +79,10 @@ protected:
         for (LabelImage* view : {ui().ImageView, ui().ImageView2}) view->setMirror(false, false, false);
     }
 
-    Ui::MainWindow& ui() { return *window_->form(); }
+    Ui::MainWindow& ui() { return rig_.ui(); }
 
-    QTemporaryDir workDir_;
-    QString previousDir_;
-    std::unique_ptr<camsim::CameraSim> camera_;
-    std::unique_ptr<MainWindow> window_;
+    viewertest::ScratchDirectory workDir_;
+    viewertest::ViewerRig rig_;
 };
 
 TEST_F(LiveFramesTest, StreamChangesStatusLineAndDistancePane) {
@@ -155,7 +118,7 @@ TEST_F(LiveFramesTest, StreamChangesStatusLineAndDistancePane) {
     })) << ui().label_distance->text().toStdString();
     const int centre = distancePattern.match(ui().label_distance->text()).captured(1).toInt();
     EXPECT_LT(centre, 20000);
-    EXPECT_FALSE(window_->pixelInfoWindow()->isHidden());
+    EXPECT_FALSE(rig_.window().pixelInfoWindow()->isHidden());
 
     // Another pixel of the room lies at another distance.
     emit ui().ImageView->infoSelected(10, 230);
