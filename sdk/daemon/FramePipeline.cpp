@@ -97,6 +97,10 @@ bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string&
     }
 
     if (!running_.load()) return false;
+    if (source == FrameSource::Live) {
+        std::lock_guard<std::mutex> lock(tapMutex_);
+        if (frameTap_) frameTap_(frame);
+    }
     if (rawFrames_.push({std::move(frame), arrival})) {
         rawDiscarded_.fetch_add(1);
         sdkLog(LOG_WARN, kTagRaw, "frame discard");
@@ -259,6 +263,11 @@ void FramePipeline::deliver(const StampedFrame& item) {
 void FramePipeline::setFrameCallback(FrameCallback callback) {
     std::lock_guard<std::mutex> lock(daemon_.callbackMutex());
     frameCallback_ = std::move(callback);
+}
+
+void FramePipeline::setFrameTap(FrameTap tap) {
+    std::lock_guard<std::mutex> lock(tapMutex_);
+    frameTap_ = std::move(tap);
 }
 
 uint64_t FramePipeline::receiveThreadCpuNs() {

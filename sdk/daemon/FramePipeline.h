@@ -87,6 +87,8 @@ public:
     // Swapped under the daemon's callback mutex: once this returns, the previous
     // callback is not running and will not be called again.
     void setFrameCallback(FrameCallback callback);
+    // Every live frame the intake accepts, before the first hand-off (see MvSdk::setFrameTap).
+    void setFrameTap(FrameTap tap);
     void setPlaybackMode(uint8_t flag) { playback_.store(flag); }
     uint8_t playbackMode() const { return playback_.load(); }
     void setPointCloudFlag(bool on) { pointCloud_.store(on); }
@@ -126,6 +128,10 @@ private:
     std::atomic<uint8_t> imageVersion_{pipeline::kNoImageVersion};
 
     FrameCallback frameCallback_;  // under the daemon's callback mutex
+    // Its own mutex: a tap runs on the receive thread, which must never wait for the
+    // application's frame callback.
+    std::mutex tapMutex_;
+    FrameTap frameTap_;
 
     std::mutex threadsMutex_;
     std::thread udpThread_;

@@ -66,6 +66,8 @@ void MvSdk::setCallback(EventCallback eventCallback, FrameCallback frameCallback
     pipeline().setFrameCallback(std::move(frameCallback));
 }
 
+void MvSdk::setFrameTap(FrameTap tap) { pipeline().setFrameTap(std::move(tap)); }
+
 bool MvSdk::setConnectAddress(const std::string& address) {
     return daemon_->setConnectAddress(address);
 }

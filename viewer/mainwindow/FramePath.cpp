@@ -60,9 +60,6 @@ void FramePath::onFrame(const FramePtr& frame) {
     // Time texts and the lines of the pixel-information window (frame-thread state).
     buildStampTexts(stampInputOf(f), stamp_);
 
-    // Recording: filled by the recorder; records nothing until then.
-    recorder_.call(frame);
-
     FramePtr previous;
     int selectedX = 0;
     int selectedY = 0;

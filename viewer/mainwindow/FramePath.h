@@ -74,12 +74,11 @@ public:
     // The frame callback (SDK frame thread).
     void onFrame(const FramePtr& frame);
 
-    // Seams filled by the recorder, the point-cloud view and image export (GUI thread;
-    // safe while frames flow). The recorder decides itself whether it is recording; the
-    // point-cloud view gets frames with a cloud and the selected pixel (column, row).
-    using FrameHandler = std::function<void(const FramePtr&)>;
+    // Seams filled by the point-cloud view and image export (GUI thread; safe while frames
+    // flow). The point-cloud view gets frames with a cloud and the selected pixel (column,
+    // row). Recording does not pass here: it taps the SDK's intake, so it sees the frames
+    // this path skips when it falls behind.
     using CloudHandler = std::function<void(const FramePtr&, int column, int row)>;
-    void setRecorder(FrameHandler recorder) { recorder_.set(std::move(recorder)); }
     void setCloudView(CloudHandler cloudView) { cloudView_.set(std::move(cloudView)); }
     // Called under the frame mutex with the images just built: distance for kinds other
     // than 0 and 3, distance and amplitude for kind 0, grayscale for kind 3 (the others
@@ -140,7 +139,6 @@ private:
     mutable std::mutex configMutex_;
     HeaderConfig headerConfig_;
 
-    FrameSeam<const FramePtr&> recorder_;
     FrameSeam<const FramePtr&, int, int> cloudView_;
     FrameSeam<const QImage*, const QImage*, const QImage*> imageSaver_;
     FrameSeam<const FramePtr&, const char*, const char*> frameExporter_;

@@ -476,6 +476,7 @@ void MainWindow::releaseForExit() {
     released_ = true;
     if (periodicTimer_) periodicTimer_->stop();
     if (exports_) exports_->cancelConversion();
+    if (ctx_ && ctx_->sdk) ctx_->sdk->setFrameTap(nullptr);
     if (records_) records_->shutdown();
     if (options_.autoRecord) printRunSummary();
     if (cloudView_) cloudView_->shutdown();

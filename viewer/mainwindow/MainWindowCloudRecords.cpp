@@ -113,7 +113,9 @@ void MainWindow::createRecords() {
     records_ = std::make_unique<records::RecordsController>(std::move(env), w, *cloudView_, this);
     records::RecordsController* r = records_.get();
     connect(ui_->checkBox_back, &QCheckBox::toggled, r, [r]() { r->setPlayOptions(); });
-    framePath_->setRecorder([r](const FramePtr& frame) { r->recordFrame(*frame); });
+    // Recording takes every frame the camera sends, straight from the SDK's intake: the
+    // display may skip frames when it falls behind, a recording must not.
+    ctx_->sdk->setFrameTap([r](const FramePtr& frame) { r->recordFrame(*frame); });
 }
 
 void MainWindow::on_checkBox_record_nolimit_stateChanged(int arg1) {

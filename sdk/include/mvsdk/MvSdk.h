@@ -77,6 +77,13 @@ public:
     // no call of a previously registered callback is still running, so an application
     // can withdraw its callbacks before tearing down what they touch.
     void setCallback(EventCallback eventCallback, FrameCallback frameCallback);
+    // The frame callback gets the newest frame only when the application falls behind. A
+    // tap gets every frame from the camera that passes the intake, on the receive thread,
+    // before anything can be replaced: for consumers that must not miss one (recording).
+    // It must return quickly (queue the packet, no file access). Replayed frames are not
+    // tapped. Once setFrameTap returns, the previous tap is not running and will not be
+    // called again; an empty tap removes it.
+    void setFrameTap(FrameTap tap);
     // An IPv4 text selects the network transport, a serial-port name the USB one.
     bool setConnectAddress(const std::string& address);
     void startup();

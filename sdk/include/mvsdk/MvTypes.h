@@ -237,6 +237,9 @@ constexpr std::size_t kImuExtrinsicWireSize = 28;
 
 using EventCallback = std::function<void(const std::shared_ptr<const CBEventData>&)>;
 using FrameCallback = std::function<void(const std::shared_ptr<const Frame>&)>;
+// Sees a camera frame as soon as it is accepted, before decoding: header fields and the
+// stored packet only (planes and cloud are not filled yet).
+using FrameTap = std::function<void(const std::shared_ptr<const Frame>&)>;
 // The SDK's own event hook: a plain function with a user pointer stored beside it.
 using EventHookFn = void (*)(std::shared_ptr<const CBEventData> event, void* user);
 

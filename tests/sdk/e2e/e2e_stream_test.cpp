@@ -175,4 +175,39 @@ TEST_F(StreamE2e, WithdrawnCallbackIsNotRunningOnceSetCallbackReturns) {
     EXPECT_EQ(calls.load(), after);
 }
 
+TEST_F(StreamE2e, TapSeesEveryFrameTheSlowApplicationMisses) {
+    camsim::SimOptions o = options();
+    o.config.maxFps = 40;
+    ASSERT_NO_FATAL_FAILURE(startAll(o));
+    std::mutex mutex;
+    std::vector<uint16_t> tapped;
+    size_t emptyPackets = 0;
+    sdk().setFrameTap([&](const std::shared_ptr<const Movoda::Frame>& frame) {
+        std::lock_guard<std::mutex> lock(mutex);
+        tapped.push_back(frame->frameId());
+        emptyPackets += frame->packet().empty() ? 1 : 0;
+    });
+    rig_.frames.setDelay(150ms);
+    ASSERT_TRUE(sdk().start(Movoda::IMG_DISTANCE, false));
+    ASSERT_TRUE(rig_.frames.waitForCount(6, 8000ms));
+    sdk().setFrameTap(nullptr);
+    const Movoda::MvStreamStats stats = sdk().getStreamStats();
+
+    std::lock_guard<std::mutex> lock(mutex);
+    // The application missed frames; the tap saw each accepted one, in the camera's order
+    // and without a gap (loopback loses nothing), each with its packet.
+    EXPECT_GT(stats.rawDiscarded + stats.imageDiscarded, 0u);
+    ASSERT_GE(tapped.size(), rig_.frames.count());
+    EXPECT_LE(tapped.size(), stats.framesAccepted);
+    for (size_t i = 1; i < tapped.size(); ++i)
+        EXPECT_EQ(static_cast<uint16_t>(tapped[i] - tapped[i - 1]), 1u) << "after frame " << tapped[i - 1];
+    EXPECT_EQ(emptyPackets, 0u);
+    // Withdrawn: no further calls once setFrameTap returned.
+    const size_t before = tapped.size();
+    mutex.unlock();
+    std::this_thread::sleep_for(200ms);
+    mutex.lock();
+    EXPECT_EQ(tapped.size(), before);
+}
+
 }  // namespace

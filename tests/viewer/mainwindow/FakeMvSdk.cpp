@@ -74,6 +74,10 @@ void MvSdk::setCallback(EventCallback eventCallback, FrameCallback frameCallback
     state().eventCallback = std::move(eventCallback);
     state().frameCallback = std::move(frameCallback);
 }
+void MvSdk::setFrameTap(FrameTap tap) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().frameTap = std::move(tap);
+}
 bool MvSdk::setConnectAddress(const std::string& address) {
     record("setConnectAddress " + address);
     return true;

@@ -24,6 +24,7 @@ struct State {
     std::vector<uint8_t> customCmdResponse;
     Movoda::EventCallback eventCallback;
     Movoda::FrameCallback frameCallback;
+    Movoda::FrameTap frameTap;
     std::thread::id imuExtrinsicThread;  // where the last extrinsic read ran
     int instances = 0;
     int destroyed = 0;

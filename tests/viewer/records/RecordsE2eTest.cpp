@@ -100,7 +100,8 @@ TEST_F(RecordsE2eTest, RecordHundredFramesThenPlayThemBackByteForByte) {
     std::mutex& mutex = playedMutex_;
     std::vector<bool>& seen = seen_;
     seen.assign(recorded.size(), false);
-    rig_.window().framePath()->setRecorder([&mutex, &seen, &recorded](const vantory::FramePtr& frame) {
+    rig_.window().framePath()->setFrameExporter([&mutex, &seen, &recorded](const vantory::FramePtr& frame, const char*,
+                                                                         const char*) {
         const auto match = std::find(recorded.begin(), recorded.end(), frame->packet());
         std::lock_guard<std::mutex> lock(mutex);
         if (match != recorded.end()) seen[static_cast<std::size_t>(match - recorded.begin())] = true;
@@ -113,7 +114,7 @@ TEST_F(RecordsE2eTest, RecordHundredFramesThenPlayThemBackByteForByte) {
         return std::all_of(seen.begin(), seen.end(), [](bool b) { return b; });
     };
     waitUntil(allSeen);
-    rig_.window().framePath()->setRecorder(nullptr);
+    rig_.window().framePath()->setFrameExporter(nullptr);
     std::lock_guard<std::mutex> lock(mutex);
     for (std::size_t k = 0; k < seen.size(); ++k) EXPECT_TRUE(seen[k]) << "recorded frame " << k << " never played";
     EXPECT_TRUE(ui().label_sn->text().startsWith("play:")) << ui().label_sn->text().toStdString();
