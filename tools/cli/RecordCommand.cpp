@@ -61,7 +61,10 @@ int runRecord(const CliOptions& options, const LineSink& out,
     };
     mr::Recorder recorder(std::move(hooks), options.outDir);
 
-    CameraSession session([&recorder](const std::shared_ptr<const Movoda::Frame>& frame) {
+    // Frames come from the SDK's tap, not the frame callback: every frame the camera sends
+    // is recorded, also when decoding falls behind on a busy computer.
+    CameraSession session(nullptr);
+    session.sdk().setFrameTap([&recorder](const std::shared_ptr<const Movoda::Frame>& frame) {
         recorder.recordFrame(frame->version(), frame->packet());
     });
     sessionForLens = &session;
@@ -105,6 +108,7 @@ int runRecord(const CliOptions& options, const LineSink& out,
         }
     }
     session.command([](Movoda::MvSdk& s) { return s.stop(); });
+    session.sdk().setFrameTap(nullptr);
     recorder.stop();
     recorder.waitIdle(kRecordDrainTimeoutMs);
 
