@@ -45,21 +45,26 @@ Histogram binPlane(const T* plane, int width, int height, Roi roi, int binCount,
     h.high = range.high;
 
     const double perBin = static_cast<double>(h.bins.size()) / (h.high - h.low);
+    const double offset = -h.low * perBin;
     const double last = static_cast<double>(h.bins.size() - 1);
+    std::uint32_t* bins = h.bins.data();
+    std::size_t saturated = 0, weak = 0;
     forEachPixel([&](std::size_t i) {
         const std::uint32_t v = static_cast<std::uint32_t>(plane[i]);
         const std::uint16_t a = amplitude != nullptr ? amplitude[i] : 0;
         const bool ampCode = amplitude != nullptr && a >= kAmplitudeInvalidFrom;
-        if (v == rule.saturatedCode || (ampCode && a == kCodeSaturated)) {
-            ++h.saturated;
-        } else if (v == rule.noSignalCode ||
-                   (amplitude != nullptr && !ampCode && a < lowAmplitudeBelow)) {
-            ++h.lowAmplitude;
-        }
+        const bool isSaturated = v == rule.saturatedCode || (ampCode && a == kCodeSaturated);
+        const bool isWeak =
+            !isSaturated &&
+            (v == rule.noSignalCode || (amplitude != nullptr && !ampCode && a < lowAmplitudeBelow));
+        saturated += isSaturated;
+        weak += isWeak;
         if (!isMeasured(v, rule.invalidFrom, rule.zeroIsInvalid)) return;
-        const double at = std::clamp(std::floor((double(v) - h.low) * perBin), 0.0, last);
-        ++h.bins[static_cast<std::size_t>(at)];
+        const double at = std::min(std::max(double(v) * perBin + offset, 0.0), last);
+        ++bins[static_cast<std::size_t>(at)];
     });
+    h.saturated = saturated;
+    h.lowAmplitude = weak;
     return h;
 }
 

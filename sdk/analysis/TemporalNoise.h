@@ -57,7 +57,7 @@ private:
     int frames_ = 0;
     int next_ = 0;                     // ring slot the next frame goes to
     std::vector<std::uint32_t> ring_;  // depth_ planes; kNotMeasured for codes
-    std::vector<std::uint64_t> sum_;
+    std::vector<std::uint32_t> sum_;   // at most 100 values below 2^20
     std::vector<std::uint64_t> sumSq_;
     std::vector<std::uint8_t> unmeasured_;  // frames of the window without a measurement
 };

@@ -137,6 +137,25 @@ TEST(PlaneStats, MedianIsExactForWideAndNarrowValueSpreads) {
     }
 }
 
+TEST(PlaneStats, FloatMedianIsExactForClusteredAndSpreadValues) {
+    std::mt19937 rng(11);
+    for (double spread : {1e-3, 50.0, 1e6}) {
+        for (std::size_t count : {2u, 3u, 4000u, 4001u}) {
+            std::uniform_real_distribution<float> value(0.5f, 0.5f + float(spread));
+            std::vector<float> plane(count);
+            for (auto& v : plane) v = value(rng);
+            plane[count / 2] = 7.0f;  // a few repeats
+            plane[count / 3] = 7.0f;
+            std::vector<float> sorted = plane;
+            std::sort(sorted.begin(), sorted.end());
+            const double expected =
+                (double(sorted[(count - 1) / 2]) + double(sorted[count / 2])) / 2;
+            EXPECT_DOUBLE_EQ(va::planeStats(plane.data(), int(count), 1, {}).median, expected)
+                << "spread " << spread << " count " << count;
+        }
+    }
+}
+
 TEST(AutoRange, PercentilesIgnoreCodesAndSmoothingFollowsTheFrames) {
     std::vector<std::uint16_t> plane;
     for (std::uint16_t v = 1; v <= 200; ++v) plane.push_back(v);
