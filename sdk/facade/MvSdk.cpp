@@ -144,6 +144,7 @@ MvStreamStats MvSdk::getStreamStats() {
         s.udpChunksDuplicate = r.chunksDuplicate;
         s.udpChunksLate = r.chunksLate;
         s.udpDatagramsDropped = r.datagramsDropped;
+        s.udpBytesMissing = r.bytesMissing;
         s.udpForeignDatagrams = net->foreignDatagrams();
         s.udpReceiveErrors = net->udpReceiveErrors();
         s.udpImuReports = r.imuReports;

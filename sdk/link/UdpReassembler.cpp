@@ -78,6 +78,7 @@ ReassemblyStats UdpReassembler::stats() const {
     s.chunksDuplicate = chunksDuplicate_.load(std::memory_order_relaxed);
     s.chunksLate = chunksLate_.load(std::memory_order_relaxed);
     s.framesPending = framesPending_.load(std::memory_order_relaxed);
+    s.bytesMissing = bytesMissing_.load(std::memory_order_relaxed);
     return s;
 }
 
@@ -88,7 +89,10 @@ void UdpReassembler::reset() {
 void UdpReassembler::applyPendingReset() {
     if (!resetRequested_.exchange(false, std::memory_order_acquire)) return;
     for (FrameSlot& slot : slots_) {
-        if (slot.active) bump(framesEvicted_);
+        if (slot.active) {
+            bump(framesEvicted_);
+            addMissing(slot);
+        }
         slot.active = false;
         slot.sequence = 0;
         slot.received = 0;
@@ -259,6 +263,7 @@ UdpReassembler::FrameSlot* UdpReassembler::slotFor(uint16_t sequence, uint32_t f
         std::printf("udp discard frame %u discardindex %zu %" PRIu32 "\n",
                     unsigned{claimed->sequence}, victim, claimed->received);
         bump(framesEvicted_);
+        addMissing(*claimed);
     } else {
         framesPending_.fetch_add(1, std::memory_order_relaxed);
     }

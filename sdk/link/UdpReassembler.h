@@ -44,10 +44,11 @@ constexpr uint8_t kImuCmdId = 252;
 // header that does not fit its frame or disagrees with its slot's size);
 // chunksDuplicate: chunks whose bytes had all arrived already; chunksLate: chunks of a
 // frame that had already finished; datagramsDropped: datagrams whose remaining bytes
-// were dropped.
+// were dropped; bytesMissing: bytes that evicted frames never received.
 struct ReassemblyStats {
     uint64_t framesCompleted = 0, imuReports = 0, framesEvicted = 0, chunksDiscarded = 0,
-             datagramsDropped = 0, framesBroken = 0, chunksDuplicate = 0, chunksLate = 0;
+             datagramsDropped = 0, framesBroken = 0, chunksDuplicate = 0, chunksLate = 0,
+             bytesMissing = 0;
     uint32_t framesPending = 0;
 };
 
@@ -103,6 +104,11 @@ private:
     ChunkResult finishFrame(FrameSlot& slot, std::vector<uint8_t>& out);
     void applyPendingReset();
 
+    void addMissing(const FrameSlot& evicted) {
+        bytesMissing_.store(
+            bytesMissing_.load(std::memory_order_relaxed) + (evicted.size - evicted.received),
+            std::memory_order_relaxed);
+    }
     static void bump(std::atomic<uint64_t>& counter) {
         counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     }
@@ -122,6 +128,7 @@ private:
     std::atomic<uint64_t> framesBroken_{0};
     std::atomic<uint64_t> chunksDuplicate_{0};
     std::atomic<uint64_t> chunksLate_{0};
+    std::atomic<uint64_t> bytesMissing_{0};
     std::atomic<uint32_t> framesPending_{0};
 };
 

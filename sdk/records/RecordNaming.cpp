@@ -1,5 +1,7 @@
 #include "records/RecordNaming.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -51,6 +53,50 @@ std::optional<std::string> createRecordingDirectory(const std::string& base,
 
 std::string recordFilePath(const std::string& dir, uint32_t index) {
     return dir + "/" + std::to_string(index) + kRecordFileSuffix;
+}
+
+namespace {
+
+// Names compare by their leading number first, so 2.xbin comes before 10.xbin.
+bool recorderOrder(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const std::string x = a.filename().string();
+    const std::string y = b.filename().string();
+    auto digits = [](const std::string& s) {
+        size_t n = 0;
+        while (n < s.size() && std::isdigit(static_cast<unsigned char>(s[n]))) ++n;
+        return n;
+    };
+    const size_t dx = digits(x);
+    const size_t dy = digits(y);
+    if (dx > 0 && dy > 0 && dx != dy) return dx < dy;  // fewer digits: smaller number
+    return x < y;
+}
+
+}  // namespace
+
+std::vector<std::string> recordFilesIn(const std::string& dir, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::vector<fs::path> found;
+    fs::directory_iterator it(dir, ec);
+    if (ec) {
+        error = dir + ": " + ec.message();
+        return {};
+    }
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) break;
+        std::error_code typeError;
+        if (it->is_regular_file(typeError) && it->path().extension() == kRecordFileSuffix)
+            found.push_back(it->path());
+    }
+    if (ec) {
+        error = dir + ": " + ec.message();
+        return {};
+    }
+    std::sort(found.begin(), found.end(), recorderOrder);
+    std::vector<std::string> files;
+    for (const fs::path& p : found) files.push_back(p.string());
+    return files;
 }
 
 }  // namespace Movoda::records

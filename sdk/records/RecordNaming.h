@@ -6,6 +6,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Movoda::records {
 
@@ -27,5 +28,9 @@ std::optional<std::string> createRecordingDirectory(const std::string& base,
 
 // dir + "/" + index + ".xbin"
 std::string recordFilePath(const std::string& dir, uint32_t index);
+
+// The ".xbin" files of `dir` in the recorder's numbering order (2.xbin before 10.xbin).
+// Empty, with the reason in `error`, when the directory cannot be read.
+std::vector<std::string> recordFilesIn(const std::string& dir, std::string& error);
 
 }  // namespace Movoda::records

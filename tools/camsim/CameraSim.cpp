@@ -60,6 +60,11 @@ CameraSim::CameraSim(SimOptions options)
     s.frame.noise = options_.noise;
     s.frame.seed = options_.seed;
     s.legacy = options_.legacy;
+    if (!options_.replayDir.empty()) {
+        replay_ = Recording::load(options_.replayDir, options_.legacy, options_.replayFps,
+                                  replayError_);
+        s.replay = replay_;
+    }
     streamer_ = std::make_unique<FrameStreamer>(processor_, scene, s);
     streamer_->setFaults(options_.faults.datagrams);
 }
@@ -70,6 +75,10 @@ CameraSim::~CameraSim() {
 
 bool CameraSim::start(std::string* error) {
     if (running_) return true;
+    if (!replayError_.empty()) {
+        if (error) *error = replayError_;
+        return false;
+    }
     std::string why;
     const bool usb = !options_.usbPath.empty();
     if (usb) {

@@ -70,6 +70,8 @@ public:
     bool linkOpen() const;
     std::string usbDevicePath() const { return pty_.devicePath(); }
     const SimOptions& options() const { return options_; }
+    // With --replay: what was loaded (empty without a recording).
+    std::string replaySummary() const { return replay_ ? replay_->summary() : std::string(); }
 
     static constexpr size_t kLogLimit = 100000;
 
@@ -95,6 +97,8 @@ private:
 
     SimOptions options_;
     CommandProcessor processor_;
+    std::shared_ptr<const Recording> replay_;
+    std::string replayError_;  // the recording could not be used: start() refuses
     std::unique_ptr<FrameStreamer> streamer_;
     boost::asio::io_context io_;
     std::optional<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> work_;

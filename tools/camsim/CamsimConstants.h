@@ -94,6 +94,9 @@ constexpr int kSensorHeight = 240;
 constexpr uint8_t kMaxFrameRate = 50;
 constexpr uint16_t kMaxIntegrationTimeUs = 2500;
 
+// Stream code of the start command that asks for grayscale frames only.
+constexpr uint8_t kGrayscaleStreamCode = 3;
+
 // Distance codes of pixels without a measurement.
 constexpr uint16_t kCodeLowAmplitude = 64001;
 constexpr uint16_t kCodeSaturated = 64002;

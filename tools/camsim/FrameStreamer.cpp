@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #include "ByteIo.h"
 #include "CamsimConstants.h"
@@ -102,16 +103,15 @@ void FrameStreamer::run() {
     Clock::time_point nextImu = Clock::now();
     while (running_) {
         const bool streaming = processor_.streaming();
-        const double fps = std::max(1, int(processor_.config().maxFps));
         const Clock::time_point now = Clock::now();
         if (streaming && now >= nextFrame) {
             const auto began = Clock::now();
-            sendFrame(packet);
+            const double pause = sendFrame(packet);
             const double spent = std::chrono::duration<double>(Clock::now() - began).count();
-            streamingSeconds_ += 1.0 / fps;
-            sceneTime_ += 1.0 / fps;
+            streamingSeconds_ += pause;
+            sceneTime_ += pause;
             nextFrame += std::chrono::duration_cast<Clock::duration>(
-                std::chrono::duration<double>(1.0 / fps));
+                std::chrono::duration<double>(pause));
             // After a stall, start again from now instead of sending a burst.
             if (nextFrame < Clock::now()) nextFrame = Clock::now();
             std::lock_guard<std::mutex> lock(mutex_);
@@ -135,7 +135,27 @@ void FrameStreamer::run() {
     }
 }
 
-void FrameStreamer::sendFrame(std::vector<uint8_t>& packet) {
+bool FrameStreamer::nextReplayFrame(std::vector<uint8_t>& packet, double& seconds) {
+    const bool grayscale = processor_.config().streamCode == kGrayscaleStreamCode;
+    if (settings_.replay->next(grayscale, replayCursor_, packet, seconds)) {
+        replayKindMissingReported_ = false;
+        return true;
+    }
+    if (!replayKindMissingReported_) {
+        std::fprintf(stderr, "vantory-camsim: the recording holds no %s frame to send\n",
+                     grayscale ? "grayscale" : "depth");
+        replayKindMissingReported_ = true;
+    }
+    return false;
+}
+
+double FrameStreamer::sendFrame(std::vector<uint8_t>& packet) {
+    double pause = 1.0 / std::max(1, int(processor_.config().maxFps));
+    if (settings_.replay && !nextReplayFrame(packet, pause)) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++counters_.framesSkipped;
+        return pause;
+    }
     FrameContext ctx;
     ctx.frameNumber = sequence_;
     ctx.captureTimeMs = wallClockMs();
@@ -146,7 +166,7 @@ void FrameStreamer::sendFrame(std::vector<uint8_t>& packet) {
     ctx.devState = processor_.devState();
     ctx.legacy = settings_.legacy;
     ctx.commandLinkDown = linkDown_ ? linkDown_() : false;
-    builder_.build(processor_.identity(), processor_.config(), ctx, packet);
+    if (!settings_.replay) builder_.build(processor_.identity(), processor_.config(), ctx, packet);
 
     bool sent = false;
     if (streamSend_) {
@@ -175,6 +195,7 @@ void FrameStreamer::sendFrame(std::vector<uint8_t>& packet) {
     ++counters_.framesBuilt;
     if (!sent) ++counters_.framesSkipped;
     counters_.datagrams = planner_.counters();
+    return pause;
 }
 
 std::vector<uint8_t> FrameStreamer::imuPacket(uint64_t timeMs) const {

@@ -15,6 +15,7 @@
 #include "CommandProcessor.h"
 #include "DatagramPlanner.h"
 #include "FrameBuilder.h"
+#include "Replay.h"
 
 namespace camsim {
 
@@ -33,6 +34,7 @@ struct StreamerSettings {
     double imuRateHz = 0;
     FrameOptions frame;
     bool legacy = false;
+    std::shared_ptr<const Recording> replay;  // frames to send instead of the scene's
 };
 
 class FrameStreamer {
@@ -57,7 +59,10 @@ public:
 
 private:
     void run();
-    void sendFrame(std::vector<uint8_t>& packet);
+    // Returns the pause until the next frame, in seconds.
+    double sendFrame(std::vector<uint8_t>& packet);
+    // The recording's next frame for the stream kind; false when there is none.
+    bool nextReplayFrame(std::vector<uint8_t>& packet, double& seconds);
     void sendImuReport();
     std::vector<uint8_t> imuPacket(uint64_t timeMs) const;
 
@@ -82,6 +87,8 @@ private:
     uint16_t imuSequence_ = 0;
     double streamingSeconds_ = 0;
     double sceneTime_ = 0;
+    std::size_t replayCursor_ = 0;
+    bool replayKindMissingReported_ = false;
 };
 
 }  // namespace camsim

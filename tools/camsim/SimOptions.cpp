@@ -115,6 +115,10 @@ std::string helpText() {
          "  --fps N                  power-on frame rate, 1..50 (default 10)\n"
          "  --start-sequence N       first frame sequence number (default 0)\n"
          "  --imu-rate HZ            IMU reports per second (default 0: none)\n"
+         "  --replay DIR             stream the frames of a recording (the record files of DIR\n"
+         "                           in their numbering order, looping) instead of the scene;\n"
+         "                           the camera's answers stay the simulator's\n"
+         "  --replay-fps F           replay at F frames a second (default: the recorded pace)\n"
          "\nMaintenance:\n"
          "  --calibration-seconds S  length of a calibration run (default 8)\n"
          "  --bootloader-delay S     time to enter the boot loader (default 1)\n"
@@ -228,6 +232,8 @@ ParseResult parseOptions(int argc, char** argv) {
         {"--fps", number(fps, 1, kMaxFrameRate)},
         {"--fps-limit", number(fpsLimit, 1, kMaxFrameRate)},
         {"--start-sequence", number(startSequence, 0, 65535)},
+        {"--replay", text(o.replayDir, 4096)},
+        {"--replay-fps", number(o.replayFps, 0.1, kMaxFrameRate)},
         {"--imu-rate", number(o.imuRateHz, 0, 1000)},
         {"--calibration-seconds", number(o.calibrationSeconds, 0.1, 3600)},
         {"--bootloader-delay", number(o.bootloaderDelaySeconds, 0, 60)},

@@ -44,6 +44,8 @@ struct SimOptions {
 
     // Stream
     uint16_t startSequence = 0;
+    std::string replayDir;  // non-empty: stream this recording's frames instead of the scene
+    double replayFps = 0;   // 0: at the recorded pace
     double imuRateHz = 0;
 
     // Maintenance timing

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     const auto id = camera.identity();
     std::cout << "vantory-camsim: " << id.model << " " << id.serial << " firmware " << id.firmware
               << (o.legacy ? " (legacy)" : "") << ", scene " << o.scene.name << "\n";
+    if (!o.replayDir.empty()) std::cout << camera.replaySummary() << "\n";
     if (o.usbPath.empty()) {
         std::cout << "command channel tcp " << o.bindAddress << ":" << o.commandPort << "\n";
     } else {

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <sstream>
 
 #include "CliConstants.h"
 
@@ -56,7 +58,28 @@ std::optional<Command> commandFromName(const std::string& name) {
     if (name == "firmware") return Command::Firmware;
     if (name == "record") return Command::Record;
     if (name == "convert") return Command::Convert;
+    if (name == "stats") return Command::Stats;
     return std::nullopt;
+}
+
+// "x,y,w,h": four whole numbers, width and height at least 1.
+bool parseRoi(const std::string& text, CliOptions& options) {
+    std::istringstream in(text);
+    std::string part;
+    long values[4];
+    int count = 0;
+    while (std::getline(in, part, ',')) {
+        if (count == 4) return false;
+        const auto value = parseInteger(part, 0, kMaxRoiSide);
+        if (!value) return false;
+        values[count++] = *value;
+    }
+    if (count != 4 || values[2] == 0 || values[3] == 0) return false;
+    options.roiX = static_cast<int>(values[0]);
+    options.roiY = static_cast<int>(values[1]);
+    options.roiWidth = static_cast<int>(values[2]);
+    options.roiHeight = static_cast<int>(values[3]);
+    return true;
 }
 
 ParsedArgs refuse(const std::string& why) {
@@ -79,6 +102,19 @@ bool isConvertFormat(const std::string& name) {
         if (name == format) return true;
     }
     return false;
+}
+
+bool namesCamera(const std::vector<std::string>& positionals) {
+    if (positionals.size() != 1) return false;
+    const std::string& address = positionals.front();
+    std::error_code error;
+    if (std::filesystem::is_regular_file(address, error) ||
+        std::filesystem::is_directory(address, error)) {
+        return false;
+    }
+    bool dotted = !address.empty();
+    for (char c : address) dotted = dotted && ((c >= '0' && c <= '9') || c == '.');
+    return dotted || address.rfind("/dev/", 0) == 0;
 }
 
 bool isCloudType(Movoda::ImageType type) {
@@ -105,10 +141,12 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     bool seenType = false, seenFps = false, seenSeconds = false, seenPort = false, seenOut = false,
          seenOrder = false, seenFrames = false, seenTo = false, seenThreads = false;
     const bool converting = options.command == Command::Convert;
+    const bool measuring = options.command == Command::Stats;
+    bool seenRoi = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
-            if (converting) {
+            if (converting || measuring) {
                 options.files.push_back(arg);
             } else if (options.address.empty()) {
                 options.address = arg;
@@ -119,7 +157,7 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             }
             continue;
         }
-        if (arg == "--grayscale" && !converting) {
+        if (arg == "--grayscale" && !converting && !measuring) {
             options.grayscale = true;
             continue;
         }
@@ -179,8 +217,14 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
             if (value.empty() || seenOut) return refuse("--out needs a directory");
             options.outDir = value;
             seenOut = true;
+        } else if (arg == "--roi") {
+            if (!measuring) return refuse("--roi belongs to stats");
+            if (seenRoi || !parseRoi(value, options))
+                return refuse("--roi takes x,y,width,height in pixels (width and height from 1)");
+            seenRoi = true;
         } else if (arg == "--frames") {
-            if (options.command != Command::Record) return refuse("--frames belongs to record");
+            if (options.command != Command::Record && !measuring)
+                return refuse("--frames belongs to record and stats");
             const auto frames = parseInteger(value, 1, kMaxRecordFrames);
             if (!frames || seenFrames) {
                 return refuse("--frames takes a whole number from 1 to " +
@@ -207,6 +251,17 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
     if (options.grayscale &&
         (options.command == Command::Info || options.command == Command::Firmware)) {
         return refuse("--grayscale belongs to stream, snapshot and record");
+    }
+    if (measuring) {
+        if (options.files.empty()) return refuse("stats needs a camera ADDRESS or record FILES");
+        if (namesCamera(options.files)) {
+            options.address = options.files.front();
+            options.files.clear();
+            if (!seenFrames) options.frames = kDefaultStatsFrames;
+        }
+        ParsedArgs result;
+        result.options = options;
+        return result;
     }
     if (converting) {
         if (options.files.empty()) return refuse("convert needs the record FILES to convert");
@@ -262,6 +317,11 @@ std::string usageText() {
            "                        --out, one output per file: binary PCD or PLY clouds, 16-bit\n"
            "                        PNG distances in millimetres (png16), CSV tables or JPEG\n"
            "                        pictures; progress and failed files go to standard error\n"
+           "  stats ADDRESS|FILES...  measure N frames (--frames) of the camera, or record files\n"
+           "                        (or every .xbin file of a folder), inside --roi and print\n"
+           "                        one JSON line: per plane valid share, mean, median,\n"
+           "                        standard deviation, min, max and temporal noise, and for a\n"
+           "                        camera the link health\n"
            "\n"
            "Options:\n"
            "  --byte-order ORDER    the camera's byte order: little (default, current\n"
@@ -271,7 +331,9 @@ std::string usageText() {
            "                        or cloudamp\n"
            "  --fps N               stream, record: set the camera's frame rate (1..50)\n"
            "  --seconds S           stream, record: how long to stream\n"
-           "  --frames N            record: stop after N frames\n"
+           "  --frames N            record: stop after N frames; stats: measure N frames\n"
+           "                        (default 50 from a camera, every file of recordings)\n"
+           "  --roi X,Y,W,H         stats: the rectangle measured (default the whole frame)\n"
            "  --image-port P        stream, snapshot, firmware: the UDP port frames are sent\n"
            "                        to (default 7687, at most 9999)\n"
            "  --grayscale           stream, snapshot: add the grayscale plane to every frame\n"

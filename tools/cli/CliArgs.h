@@ -10,7 +10,7 @@
 
 namespace vantory_cli {
 
-enum class Command { Help, Info, Stream, Snapshot, Firmware, Record, Convert };
+enum class Command { Help, Info, Stream, Snapshot, Firmware, Record, Convert, Stats };
 
 // Byte order of the camera's length fields and payload numbers: fixed, or detected by
 // the SDK (older cameras are big-endian).
@@ -28,10 +28,12 @@ struct CliOptions {
     std::string outDir;
     std::string firmwareFile;  // firmware: the image to send
     std::string configFile;    // stream, snapshot: a .mvcfg applied before streaming
-    int frames = 0;                  // record: stop after this many frames (0: by --seconds)
-    std::vector<std::string> files;  // convert: record files and directories of them
+    int frames = 0;  // record: stop after this many frames (0: by --seconds); stats: frames
+    std::vector<std::string> files;  // convert, stats: record files and directories of them
     std::string toFormat;            // convert: pcd, ply, png16, csv or jpg
     unsigned threads = 0;            // convert: 0 is one per processor
+    // stats: the rectangle measured (width or height 0: the whole frame)
+    int roiX = 0, roiY = 0, roiWidth = 0, roiHeight = 0;
 };
 
 struct ParsedArgs {
@@ -48,5 +50,8 @@ std::optional<Movoda::ImageType> imageTypeFromName(const std::string& name);
 bool isCloudType(Movoda::ImageType type);
 // One of the formats convert writes.
 bool isConvertFormat(const std::string& name);
+// stats: a single ADDRESS that names a camera (an IPv4 address, or a serial device that
+// is not a record file or folder) rather than recordings.
+bool namesCamera(const std::vector<std::string>& positionals);
 
 }  // namespace vantory_cli

@@ -54,6 +54,11 @@ constexpr const char* kConvertFormats[] = {"pcd", "ply", "png16", "csv", "jpg"};
 // record: how long to wait for the writer to finish the queued frames at the end.
 constexpr int kRecordDrainTimeoutMs = 10000;
 
+// stats: frames measured from a camera unless --frames says otherwise; the largest
+// rectangle side taken by --roi (it is clamped to the frame anyway).
+constexpr int kDefaultStatsFrames = 50;
+constexpr long kMaxRoiSide = 100000;
+
 // Exit codes.
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;

@@ -30,5 +30,9 @@ int runRecord(const CliOptions& options, const LineSink& out, const std::atomic<
 // written.
 int runConvert(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted,
                const Movoda::exporters::CloudFilter& cloudFilter);
+// One JSON line of measurements: from the camera at options.address (its first
+// options.frames frames, with link health), else from the record files options.files.
+// Failed files go to standard error and make the exit code 10.
+int runStats(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted);
 
 }  // namespace vantory_cli

@@ -22,6 +22,11 @@ public:
     JsonLine& add(const std::string& key, bool value);
     JsonLine& add(const std::string& key, const std::string& value);
     JsonLine& add(const std::string& key, const char* value) { return add(key, std::string(value)); }
+    // A nested object.
+    JsonLine& add(const std::string& key, const JsonLine& object) {
+        addRaw(key, object.str());
+        return *this;
+    }
 
     std::string str() const { return "{" + body_ + "}"; }
 

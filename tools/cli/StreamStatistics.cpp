@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "CliConstants.h"
+#include "analysis/LinkHealth.h"
 
 namespace vantory_cli {
 
@@ -81,20 +82,10 @@ namespace vantory_cli {
 
 std::optional<double> binnedPercentile(const std::vector<uint64_t>& counts, double binWidth,
                                        double p) {
-    uint64_t total = 0;
-    for (uint64_t c : counts) total += c;
-    if (total == 0 || std::isnan(p)) return std::nullopt;
-    const double wanted = std::ceil(std::clamp(p, 0.0, 100.0) / 100.0 * static_cast<double>(total));
-    const uint64_t rank = std::max<uint64_t>(1, static_cast<uint64_t>(wanted));
-    uint64_t seen = 0;
-    for (size_t i = 0; i < counts.size(); ++i) {
-        seen += counts[i];
-        if (seen >= rank) {
-            const bool open = i + 1 == counts.size();
-            return binWidth * static_cast<double>(open ? i : i + 1);
-        }
-    }
-    return binWidth * static_cast<double>(counts.size() - 1);
+    const double value =
+        vantory::analysis::binnedPercentile(counts.data(), counts.size(), binWidth, p);
+    if (std::isnan(value)) return std::nullopt;
+    return value;
 }
 
 }  // namespace vantory_cli

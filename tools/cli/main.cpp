@@ -84,6 +84,9 @@ int main(int argc, char** argv) {
         case Command::Convert:
             code = runConvert(options, out, gInterrupted, cloudFilter());
             break;
+        case Command::Stats:
+            code = runStats(options, out, gInterrupted);
+            break;
         case Command::Help:
             break;
     }

@@ -46,6 +46,7 @@ struct MvStreamStats {
     uint64_t udpChunksDuplicate = 0;  // chunks whose bytes had all arrived already
     uint64_t udpChunksLate = 0;       // chunks of frames that had already finished
     uint64_t udpDatagramsDropped = 0;
+    uint64_t udpBytesMissing = 0;     // bytes that evicted frames never received
     uint64_t udpForeignDatagrams = 0;  // sent from another address than the camera's
     uint64_t udpReceiveErrors = 0;
     uint64_t udpImuReports = 0;

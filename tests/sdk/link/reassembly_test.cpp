@@ -83,6 +83,7 @@ TEST_F(ReassemblyTest, FourthFrameEvictsOldestAndItsLateChunksAreIgnored) {
     EXPECT_FALSE(feed(f13[0]));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "udp discard frame 10 discardindex 0 1000\n");
     EXPECT_EQ(reassembler.stats().framesEvicted, 1u);
+    EXPECT_EQ(reassembler.stats().bytesMissing, frames[10].size() - 1000);  // one chunk came
 
     EXPECT_FALSE(feed(f10[1]));
     EXPECT_FALSE(feed(f10[2]));

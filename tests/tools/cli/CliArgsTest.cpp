@@ -118,6 +118,30 @@ TEST(CliArgs, RecordAndConvert) {
 }
 
 // Every refused command line names what is wrong.
+TEST(CliArgs, StatsTellsACameraFromRecordings) {
+    const auto camera = parseArgs(split("stats 10.0.0.7 --roi 5,6,30,40 --image-port 8000"));
+    ASSERT_TRUE(camera.options) << camera.error;
+    EXPECT_EQ(camera.options->address, "10.0.0.7");
+    EXPECT_TRUE(camera.options->files.empty());
+    EXPECT_EQ(camera.options->frames, kDefaultStatsFrames);
+    EXPECT_EQ(camera.options->roiX, 5);
+    EXPECT_EQ(camera.options->roiHeight, 40);
+
+    const auto serial = parseArgs(split("stats /dev/ttyACM3 --frames 7"));
+    ASSERT_TRUE(serial.options) << serial.error;
+    EXPECT_EQ(serial.options->address, "/dev/ttyACM3");
+    EXPECT_EQ(serial.options->frames, 7);
+
+    // Several entries, or one that is not an address, are recordings; every file by default.
+    for (const char* line : {"stats rec/1.xbin rec/2.xbin", "stats recordings/today"}) {
+        const auto files = parseArgs(split(line));
+        ASSERT_TRUE(files.options) << files.error;
+        EXPECT_TRUE(files.options->address.empty()) << line;
+        EXPECT_FALSE(files.options->files.empty()) << line;
+        EXPECT_EQ(files.options->frames, 0) << line;
+    }
+}
+
 TEST(CliArgs, RefusesBadInput) {
     const char* bad[] = {
         "",                                                // nothing
@@ -163,6 +187,16 @@ TEST(CliArgs, RefusesBadInput) {
         "convert a.xbin --to pcd --out d --image-port 9",  // camera option
         "convert a.xbin --to pcd --out d --grayscale",     //
         "convert a.xbin --to pcd --out d --seconds 3",     //
+        "stats",                                           // nothing to measure
+        "stats 1.2.3.4 --roi 1,2,3",                       // three numbers
+        "stats 1.2.3.4 --roi 1,2,3,4,5",                   // five
+        "stats 1.2.3.4 --roi 1,2,0,4",                     // empty rectangle
+        "stats 1.2.3.4 --roi -1,2,3,4",                    // sign
+        "stats 1.2.3.4 --roi 1,,3,4",                      // gap
+        "stats 1.2.3.4 --roi 1,2,3,4 --roi 1,2,3,4",       // repeated
+        "stats 1.2.3.4 --frames 0",                        //
+        "stats 1.2.3.4 --out d",                           // nothing is written
+        "stream 1.2.3.4 --roi 1,2,3,4",                    // stats-only option
     };
     for (const char* line : bad) {
         const auto parsed = parseArgs(split(line));
