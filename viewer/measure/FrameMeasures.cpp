@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "ImageColorizer.h"
@@ -15,6 +16,7 @@ namespace {
 constexpr std::uint32_t kLargest16 = 0xFFFF;
 constexpr int kDistanceRangeStep = 10;   // mm
 constexpr int kAmplitudeRangeStep = 10;  // counts
+constexpr int kNoiseRangeStep = 5;       // hundredths of a millimetre
 
 colorizer::ColorRange fullRange(int lower, int upper) {
     colorizer::ColorRange range;
@@ -113,7 +115,14 @@ void FrameMeasures::feed(const FramePlanes& planes, std::chrono::steady_clock::t
         amplitudeNoise_.reset();
     }
 
-    if (autoDistance_.load()) {
+    // Ranges, figures and the noise picture follow at most kStatsIntervalMs apart: faster
+    // than the eye reads them is work for nothing on the frame thread.
+    const bool due = now - lastDue_ >= std::chrono::milliseconds(kStatsIntervalMs);
+    if (due) {
+        lastDue_ = now;
+        noiseImageStale_ = true;
+    }
+    if (autoDistance_.load() && (due || !distanceAutoRange_)) {
         const analysis::ValueRange frameRange = analysis::percentileRange(
             planes.distance, count, analysis::kDefaultLowShare, analysis::kDefaultHighShare);
         if (distanceAutoFresh_) distanceAuto_.reset();
@@ -122,7 +131,7 @@ void FrameMeasures::feed(const FramePlanes& planes, std::chrono::steady_clock::t
         if (analysis::isKnown(smooth))
             distanceAutoRange_ = roundedRange(smooth, kDistanceRangeStep);
     }
-    if (autoAmplitude_.load() && planes.amplitude) {
+    if (autoAmplitude_.load() && planes.amplitude && (due || !amplitudeAutoRange_)) {
         const analysis::ValueRange frameRange =
             analysis::percentileRange(planes.amplitude, count, analysis::kDefaultLowShare,
                                       analysis::kDefaultHighShare, analysis::kAmplitudeInvalidFrom);
@@ -133,11 +142,7 @@ void FrameMeasures::feed(const FramePlanes& planes, std::chrono::steady_clock::t
             amplitudeAutoRange_ = roundedRange(smooth, kAmplitudeRangeStep);
     }
 
-    if ((statistics || histogramsWanted_.load()) &&
-        now - lastResults_ >= std::chrono::milliseconds(kStatsIntervalMs)) {
-        lastResults_ = now;
-        computeResults(planes);
-    }
+    if (due && (statistics || histogramsWanted_.load())) computeResults(planes);
 }
 
 void FrameMeasures::computeResults(const FramePlanes& planes) {
@@ -201,15 +206,28 @@ bool FrameMeasures::paintNoiseMap(QImage& distanceImage) {
     if (!noiseMap_.load()) return false;
     std::lock_guard<std::mutex> lock(workMutex_);
     if (!distanceNoise_ || distanceImage.isNull()) return false;
-    paintNoise(distanceImage);
+    const bool sameShape = noiseImage_.size() == distanceImage.size() &&
+                           noiseImage_.format() == distanceImage.format() &&
+                           noiseImage_.bytesPerLine() == distanceImage.bytesPerLine();
+    if (noiseImageStale_ || !sameShape) {
+        if (!colorizer::ensureRgbImage(noiseImage_, distanceImage.width(), distanceImage.height()))
+            return false;
+        if (!renderNoise()) return false;
+        noiseImageStale_ = false;
+    }
+    if (noiseImage_.size() != distanceImage.size() || noiseImage_.format() != distanceImage.format() ||
+        noiseImage_.bytesPerLine() != distanceImage.bytesPerLine())
+        return false;
+    std::memcpy(distanceImage.bits(), noiseImage_.constBits(), static_cast<std::size_t>(noiseImage_.sizeInBytes()));
     return true;
 }
 
-void FrameMeasures::paintNoise(QImage& image) {
+bool FrameMeasures::renderNoise() {
+    QImage& image = noiseImage_;
     distanceNoise_->map(noiseMap_mm_);
     const std::size_t count =
         static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height());
-    if (noiseMap_mm_.size() != count) return;
+    if (noiseMap_mm_.size() != count) return false;
 
     // Hundredths of a millimetre, 65535 where unknown, for the percentile range.
     noiseUnits_.resize(count);
@@ -226,8 +244,8 @@ void FrameMeasures::paintNoise(QImage& image) {
                                       analysis::kDefaultHighShare, kLargest16);
         const analysis::ValueRange smooth = noiseAuto_.update(units);
         if (analysis::isKnown(smooth)) {
-            scale = {smooth.low / kNoiseUnitsPerMm,
-                     std::max(smooth.high, smooth.low + 1.0) / kNoiseUnitsPerMm};
+            const colorizer::ColorRange rounded = roundedRange(smooth, kNoiseRangeStep);
+            scale = {rounded.lower / kNoiseUnitsPerMm, rounded.upper / kNoiseUnitsPerMm};
         }
     }
 
@@ -252,6 +270,7 @@ void FrameMeasures::paintNoise(QImage& image) {
     }
     std::lock_guard<std::mutex> results(resultsMutex_);
     noiseScale_ = scale;
+    return true;
 }
 
 std::optional<MeasureResults> FrameMeasures::resultsAfter(std::uint64_t sequence) const {

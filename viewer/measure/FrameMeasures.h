@@ -87,12 +87,13 @@ public:
     bool active() const;
 
     // ---- Frame thread ----
-    // Takes one frame: the noise history while it is needed, the statistics and
-    // histograms at most every kStatsIntervalMs.
+    // Takes one frame: the noise history while it is needed; the auto ranges, statistics,
+    // histograms and the noise picture at most every kStatsIntervalMs.
     void feed(const FramePlanes& planes, std::chrono::steady_clock::time_point now);
     // Replaces the panes' ranges by their auto ranges (of the last fed frame) where on.
     void adjustRanges(colorizer::ColorRange& distance, colorizer::ColorRange& amplitude);
-    // Paints the noise map into the distance image when the mode is on; false otherwise.
+    // Paints the noise map into the distance image when the mode is on (rendered again
+    // when due, copied otherwise); false otherwise.
     bool paintNoiseMap(QImage& distanceImage);
 
     // ---- GUI thread ----
@@ -106,7 +107,7 @@ public:
 private:
     void ensureNoiseDepth();
     void computeResults(const FramePlanes& planes);
-    void paintNoise(QImage& image);
+    bool renderNoise();  // the noise map into noiseImage_
 
     std::atomic<bool> statisticsWanted_{false};
     std::atomic<bool> histogramsWanted_{false};
@@ -136,7 +137,9 @@ private:
     std::optional<colorizer::ColorRange> amplitudeAutoRange_;
     analysis::ValueRange noiseScale_{0.0, 0.0};  // mm, under resultsMutex_
     std::unique_ptr<ImageColorizer> noiseColorizer_;
-    std::chrono::steady_clock::time_point lastResults_{};
+    std::chrono::steady_clock::time_point lastDue_{};
+    QImage noiseImage_;  // the last rendered noise map, copied into every frame's pane
+    bool noiseImageStale_ = true;
     std::uint64_t sequence_ = 0;
 
     mutable std::mutex resultsMutex_;

@@ -150,6 +150,53 @@ TEST_F(MeasureGui, RoiFiguresOfASyntheticFrameMatchHandComputedValuesInTableAndC
     EXPECT_EQ(whole->statistics.distance.stats.pixels, std::size_t(kWidth * kHeight));
 }
 
+TEST_F(MeasureGui, NoiseWindowRestartsOnADepthChangeAndItsMapShowsZeroApartFromUnknown) {
+    const SyntheticFrames frames;
+    FrameMeasures measures;
+    measures.setNoiseMap(true);
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < 3; ++i) measures.feed(frames.planes(false), start + i * std::chrono::milliseconds(20));
+    std::vector<float> map;
+    EXPECT_EQ(measures.noiseMapSnapshot(map), 3);
+
+    // Identical frames: zero noise, which must not look like the black of an unknown pixel.
+    QImage image(kWidth, kHeight, QImage::Format_RGB888);
+    image.fill(Qt::white);
+    ASSERT_TRUE(measures.paintNoiseMap(image));
+    EXPECT_EQ(image.pixelColor(2, 0), QColor(Qt::black)) << "a distance code has no noise";
+    EXPECT_EQ(image.pixelColor(3, 0), QColor(Qt::black)) << "a 0 distance has no noise";
+    EXPECT_NE(image.pixelColor(0, 0), QColor(Qt::black));
+    EXPECT_NE(image.pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_EQ(measures.noiseScaleMm().low, 0.0);
+
+    measures.setNoiseDepth(20);
+    measures.feed(frames.planes(false), start + std::chrono::seconds(1));
+    EXPECT_EQ(measures.noiseMapSnapshot(map), 1) << "a new depth starts a new window";
+
+    // With nothing asking for it the window is dropped: no stale frames when it comes back.
+    measures.setNoiseMap(false);
+    measures.feed(frames.planes(false), start + std::chrono::seconds(2));
+    EXPECT_EQ(measures.noiseMapSnapshot(map), 0);
+    EXPECT_FALSE(measures.paintNoiseMap(image));
+}
+
+TEST(MeasureRanges, AutoRangesRoundToStepsWithTheUpperEndAboveTheLower) {
+    const struct {
+        double low, high;
+        int step, lower, upper;
+    } cases[] = {
+        {7894.0, 8107.0, 10, 7890, 8110},  // rounded to the nearest step
+        {-3.0, 40.0, 10, 0, 40},           // never below zero
+        {500.0, 500.0, 10, 500, 510},      // a flat frame still has a span
+        {12.4, 12.6, 0, 12, 13},           // a step below 1 counts as 1
+    };
+    for (const auto& c : cases) {
+        const vantory::colorizer::ColorRange r = roundedRange({c.low, c.high}, c.step);
+        EXPECT_EQ(r.lower, c.lower) << c.low;
+        EXPECT_EQ(r.upper, c.upper) << c.high;
+    }
+}
+
 // A main window with the panes the area attaches to, as the viewer's form has them.
 struct Host {
     QMainWindow window;
