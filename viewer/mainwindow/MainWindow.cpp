@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QDockWidget>
-#include <QMenu>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QGuiApplication>
@@ -321,7 +320,6 @@ void MainWindow::applyCaptions() {
             else if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(caption.text);
             else if (auto* group = qobject_cast<QGroupBox*>(widget)) group->setTitle(caption.text);
             else if (auto* dock = qobject_cast<QDockWidget*>(widget)) dock->setWindowTitle(caption.text);
-            else if (auto* menu = qobject_cast<QMenu*>(widget)) menu->setTitle(caption.text);
             break;
         }
     }

@@ -215,10 +215,12 @@ bool FrameMeasures::paintNoiseMap(QImage& distanceImage) {
         if (!renderNoise()) return false;
         noiseImageStale_ = false;
     }
-    if (noiseImage_.size() != distanceImage.size() || noiseImage_.format() != distanceImage.format() ||
+    if (noiseImage_.size() != distanceImage.size() ||
+        noiseImage_.format() != distanceImage.format() ||
         noiseImage_.bytesPerLine() != distanceImage.bytesPerLine())
         return false;
-    std::memcpy(distanceImage.bits(), noiseImage_.constBits(), static_cast<std::size_t>(noiseImage_.sizeInBytes()));
+    std::memcpy(distanceImage.bits(), noiseImage_.constBits(),
+                static_cast<std::size_t>(noiseImage_.sizeInBytes()));
     return true;
 }
 

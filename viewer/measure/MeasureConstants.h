@@ -33,7 +33,7 @@ constexpr const char* kNoiseDepthLabel = "label_noiseFrames";
 constexpr const char* kCopyCsvButton = "pushButton_roiCopyCsv";
 constexpr const char* kWholeFrameButton = "pushButton_roiWholeFrame";
 constexpr const char* kDrawRoiButton = "pushButton_roiDraw";
-constexpr const char* kViewMenu = "menu_view";
+constexpr const char* kViewButton = "toolButton_view";
 
 // Units of the colour bars.
 constexpr const char* kUnitMm = "mm";

@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "ColorBar.h"
@@ -148,10 +148,20 @@ void MeasureController::createDocks() {
 }
 
 void MeasureController::createMenu() {
-    QMenu* view = host_.window->menuBar()->addMenu(QStringLiteral("View"));
-    view->setObjectName(QLatin1String(kViewMenu));
+    // A button with the View menu at the end of the status line: a menu bar would make the
+    // window taller than the form lays it out.
+    auto* button = new QToolButton();
+    button->setObjectName(QLatin1String(kViewButton));
+    button->setText(QStringLiteral("View"));
+    button->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(button);
     for (QDockWidget* dock : {linkDock_, roiDock_, histogramDock_})
-        view->addAction(dock->toggleViewAction());
+        menu->addAction(dock->toggleViewAction());
+    button->setMenu(menu);
+    if (QLayout* line = host_.statusLine ? host_.statusLine->layout() : nullptr)
+        line->addWidget(button);
+    else
+        button->setParent(host_.window);
 }
 
 void MeasureController::selectRoi(int x1, int x2, int y1, int y2) {

@@ -1,6 +1,6 @@
 // The measurement area of the main window: colour bars and auto-range switches beside
 // the image panes, the noise-map mode of the distance pane, and the docks for link
-// health, ROI statistics and histograms with their View menu entries. The computations
+// health, ROI statistics and histograms with the View menu that opens them. The computations
 // are FrameMeasures' (fed by the frame path) and LinkHealthMonitor's; this class only
 // moves values between them and the widgets.
 #pragma once

@@ -111,7 +111,7 @@ const CaptionPair kCaptions[] = {
 // Widgets the main window creates in code: the measurement panels, the pane switches and
 // the View menu.
 const CaptionPair kCodeCaptions[] = {
-    {"menu_view", "View", "视图"},
+    {"toolButton_view", "View", "视图"},
     {"dock_linkHealth", "Link Health", "链路状态"},
     {"dock_roiStats", "ROI Statistics", "ROI统计"},
     {"dock_histogram", "Histogram", "直方图"},
