@@ -1,6 +1,7 @@
 #include "FramePath.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <iostream>
 
@@ -156,11 +157,20 @@ void FramePath::buildImages(const Movoda::Frame& f) {
     in.dcsMode = dcsMode_.load();
     in.distanceRange = {ctx_.distRange[0], ctx_.distRange[1]};
     in.amplitudeRange = {ctx_.ampRange[0], ctx_.ampRange[1]};
+    // Nothing but one flag test while every measurement is off.
+    const bool measuring = measures_.active();
+    if (measuring) feedMeasures(f, in);
     ctx_.distanceImage = QImage();
     ctx_.amplitudeImage = QImage();
     QImage& distanceTarget = distanceRing_.writable();
     QImage& amplitudeTarget = amplitudeRing_.writable();
     cz::buildPaneImages(in, distanceColorizer_, amplitudeColorizer_, distanceTarget, amplitudeTarget);
+    measure::PaneScales& scales = display_.scales;
+    scales.distance = in.distanceRange;
+    scales.amplitude = in.amplitudeRange;
+    scales.amplitudeGray = in.grayInAmpPane && in.grayscale.present();
+    scales.noiseMap = measuring && measures_.paintNoiseMap(distanceTarget);
+    if (scales.noiseMap) scales.noiseMm = measures_.noiseScaleMm();
     ctx_.distanceImage = distanceTarget;
     ctx_.amplitudeImage = amplitudeTarget;
 
@@ -172,6 +182,21 @@ void FramePath::buildImages(const Movoda::Frame& f) {
         ctx_.displayMode = 0;
         imageSaver_.call(&ctx_.distanceImage, nullptr, nullptr);
     }
+}
+
+void FramePath::feedMeasures(const Movoda::Frame& f, colorizer::PaneInput& in) {
+    measure::FramePlanes planes;
+    planes.width = in.width;
+    planes.height = in.height;
+    const std::size_t pixels = static_cast<std::size_t>(std::max(in.width, 0)) * static_cast<std::size_t>(std::max(in.height, 0));
+    if (in.distance.count >= pixels) planes.distance = in.distance.data;
+    if (in.amplitude.count >= pixels) {
+        planes.amplitude = in.amplitude.data;
+        // Reflectivity is computed from the amplitude; without it the plane is zeros.
+        planes.reflectivity = f.reflectivityPlane();
+    }
+    measures_.feed(planes, std::chrono::steady_clock::now());
+    measures_.adjustRanges(in.distanceRange, in.amplitudeRange);
 }
 
 void FramePath::measureAndLog(const Movoda::Frame& f) {

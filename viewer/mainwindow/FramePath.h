@@ -16,8 +16,10 @@
 #include <mutex>
 #include <vector>
 
+#include "FrameMeasures.h"
 #include "FrameSeam.h"
 #include "ImageColorizer.h"
+#include "PaneScales.h"
 #include "ReflectivityMeasure.h"
 #include "TimeStampText.h"
 
@@ -47,6 +49,7 @@ struct FrameDisplayState {
     std::array<char, 160> subFrameLine{};
     std::array<char, 48> ptpLine{};
     GrayCheckVisibility grayCheck = GrayCheckVisibility::Unchanged;
+    measure::PaneScales scales;  // what the panes were coloured with
 };
 
 // A few buffers of one display image. The views keep the image they were last given;
@@ -112,10 +115,13 @@ public:
     ImageColorizer& distanceColorizer() { return distanceColorizer_; }
     ImageColorizer& amplitudeColorizer() { return amplitudeColorizer_; }
     ImageColorizer& grayColorizer() { return grayColorizer_; }
+    // Measurements fed with every frame while a measurement panel or mode is on.
+    measure::FrameMeasures& measures() { return measures_; }
 
 private:
     void storeUnderLock(const Movoda::Frame& frame, FramePtr& previous, const FramePtr& current);
     void buildImages(const Movoda::Frame& frame);
+    void feedMeasures(const Movoda::Frame& frame, colorizer::PaneInput& in);
     void measureAndLog(const Movoda::Frame& frame);
     void watchHeaderConfig(const Movoda::Frame& frame);
     void traceLink(const Movoda::Frame& frame);
@@ -127,6 +133,7 @@ private:
     ImageRing distanceRing_;
     ImageRing amplitudeRing_;
     ImageRing grayscaleRing_;
+    measure::FrameMeasures measures_;
 
     // Frame thread only.
     framepath::StampTexts stamp_;

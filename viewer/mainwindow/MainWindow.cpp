@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QGuiApplication>
@@ -28,6 +29,7 @@
 #include "GuiContext.h"
 #include "LanguageTexts.h"
 #include "MaintenanceWindows.h"
+#include "MeasureController.h"
 #include "PixelInfoWindow.h"
 #include "RecordsController.h"
 #include "ViewerConstants.h"
@@ -80,6 +82,7 @@ MainWindow::MainWindow(const LaunchOptions& options, QWidget* parent)
     connect(ctx_->sdkSignal.get(), &SdkSignal::updateUiThread, this, &MainWindow::dispatchUpdate);
     connect(ctx_->sdkSignal.get(), &SdkSignal::addlogstr, this, &MainWindow::appendLog);
     connectImageViews();
+    createMeasure();
     connectControls();
     connect(ui_->lineEdit_netip, &QLineEdit::editingFinished, this, &MainWindow::changeAddress);
     connect(ui_->radioButton_usb, &QRadioButton::clicked, this, &MainWindow::changeInterface);
@@ -305,7 +308,9 @@ void MainWindow::applyLanguage() {
 void MainWindow::applyCaptions() {
     const std::vector<QWidget*> roots = {this, filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(),
                                          pixelInfoWindow_.get(), sceneWindow_.get()};
-    for (const Caption& caption : texts_->captions()) {
+    std::vector<Caption> captions = texts_->captions();
+    captions.insert(captions.end(), texts_->codeCaptions().begin(), texts_->codeCaptions().end());
+    for (const Caption& caption : captions) {
         for (QWidget* root : roots) {
             QWidget* widget = root->objectName() == QLatin1String(caption.objectName)
                                   ? root
@@ -314,6 +319,7 @@ void MainWindow::applyCaptions() {
             if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(caption.text);
             else if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(caption.text);
             else if (auto* group = qobject_cast<QGroupBox*>(widget)) group->setTitle(caption.text);
+            else if (auto* dock = qobject_cast<QDockWidget*>(widget)) dock->setWindowTitle(caption.text);
             break;
         }
     }
@@ -478,6 +484,7 @@ void MainWindow::releaseForExit() {
     if (exports_) exports_->cancelConversion();
     if (ctx_ && ctx_->sdk) ctx_->sdk->setFrameTap(nullptr);
     if (records_) records_->shutdown();
+    if (measure_) measure_->shutdown();
     if (options_.autoRecord) printRunSummary();
     if (cloudView_) cloudView_->shutdown();
     for (QWidget* window : {filterWindow_.get(), devWindow_.get(), calibrationWindow_.get(), pixelInfoWindow_.get(),

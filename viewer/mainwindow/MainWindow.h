@@ -38,6 +38,9 @@ class RecordsController;
 namespace vantory::exports {
 class ExportController;
 }  // namespace vantory::exports
+namespace vantory::measure {
+class MeasureController;
+}  // namespace vantory::measure
 
 namespace vantory {
 namespace controls {
@@ -91,6 +94,8 @@ public:
     vantory::records::RecordsController* records() const { return records_.get(); }
     // The filter settings window's controls and what they send.
     vantory::filters::FilterWindow* filters() const { return filters_.get(); }
+    // Colour bars, auto range, noise map, ROI statistics, histograms and link health.
+    vantory::measure::MeasureController* measure() const { return measure_.get(); }
 
     // Configuration files: writes the controls to `path`; reads `path` (asks first when
     // it was made on another model) into the controls. False when nothing was written or
@@ -186,6 +191,7 @@ private:
     void createCloudView();
     void createRecords();
     void createExport();
+    void createMeasure();  // MainWindowMeasure.cpp
 
     // Connection.
     void changeInterface();
@@ -316,6 +322,7 @@ private:
     std::unique_ptr<vantory::devmodes::DevModes> devModes_;
     std::unique_ptr<vantory::filters::FilterSink> filterSink_;
     std::unique_ptr<vantory::filters::FilterWindow> filters_;
+    std::unique_ptr<vantory::measure::MeasureController> measure_;  // fed by framePath_
     QTimer* frameWatchdog_ = nullptr;
     QElapsedTimer lastFrameShown_;
     bool autoStartPending_ = false;  // "start" on the command line: press Start once connected

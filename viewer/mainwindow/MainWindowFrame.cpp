@@ -13,6 +13,7 @@
 #include "GuiContext.h"
 #include "LabelImage.h"
 #include "MainWindow.h"
+#include "MeasureController.h"
 #include "DevModes.h"
 #include "PixelInfoText.h"
 #include "PixelInfoWindow.h"
@@ -50,6 +51,7 @@ struct DisplaySnapshot {
     std::int32_t distance = 0;
     std::int32_t sensorX100 = 0, secondX100 = 0;
     pixelinfo::LabelTexts pixelTexts;
+    measure::PaneScales scales;
 };
 
 }  // namespace
@@ -71,6 +73,7 @@ void MainWindow::showLastFrame() {
         s.first = s.mode == kDisplayGrayscale ? ctx_->grayscaleImage : ctx_->distanceImage;
         if (s.mode == kDisplayDistanceAmplitude) s.second = ctx_->amplitudeImage;
         s.grayCheck = d.grayCheck;
+        s.scales = d.scales;
         framePath_->clearGrayCheck();
         s.timeType = d.timeType;
         s.syncLocked = d.syncLocked != 0;
@@ -106,6 +109,7 @@ void MainWindow::showLastFrame() {
     ui_->label_image0->setText(s.mode == kDisplayGrayscale ? QStringLiteral("GrayScale") : QStringLiteral("Distance"));
     ui_->ImageView->setImage(s.first);
     if (twoPanes) ui_->ImageView2->setImage(s.second);
+    if (measure_) measure_->frameShown(s.scales);
     if (s.grayCheck == GrayCheckVisibility::Show) ui_->checkBox_gs->show();
     else if (s.grayCheck == GrayCheckVisibility::Hide) ui_->checkBox_gs->hide();
 

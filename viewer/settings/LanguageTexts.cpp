@@ -108,6 +108,30 @@ const CaptionPair kCaptions[] = {
     {"pushButton_scene2", "Dynamic", "动态"},
 };
 
+// Widgets the main window creates in code: the measurement panels, the pane switches and
+// the View menu.
+const CaptionPair kCodeCaptions[] = {
+    {"toolButton_view", "View", "视图"},
+    {"dock_linkHealth", "Link Health", "链路状态"},
+    {"dock_roiStats", "ROI Statistics", "ROI统计"},
+    {"dock_histogram", "Histogram", "直方图"},
+    {"checkBox_distAutoRange", "Auto Range", "自动范围"},
+    {"checkBox_ampAutoRange", "Auto Range", "自动范围"},
+    {"checkBox_noiseMap", "Noise Map", "噪声图"},
+    {"label_noiseFrames", "N:", "帧数:"},
+    {"pushButton_roiDraw", "Draw ROI", "绘制ROI"},
+    {"pushButton_roiWholeFrame", "Whole Frame", "全图"},
+    {"pushButton_roiCopyCsv", "Copy as CSV", "复制为CSV"},
+    {"label_lhFps", "Frames per second", "帧率"},
+    {"label_lhLost", "Datagrams lost", "丢失数据包"},
+    {"label_lhBroken", "Frames broken", "损坏帧"},
+    {"label_lhEvicted", "Frames evicted", "淘汰帧"},
+    {"label_lhLate", "Late datagrams", "迟到数据包"},
+    {"label_lhDrops", "Queue drops", "队列丢弃"},
+    {"label_lhLatencyMed", "Latency median (ms)", "延迟中位数(ms)"},
+    {"label_lhLatencyP99", "Latency p99 (ms)", "延迟p99(ms)"},
+};
+
 const Pair kImageTypeItems[] = {
     {"Distance", "Distance (深度图)"},
     {"GrayScale", "GaryScale (灰度图)"},
@@ -140,10 +164,12 @@ Language chooseLanguage(int uiLanguageSetting, const QString& systemLocaleName) 
 
 TextSet::TextSet(Language language) : language_(language) {
     for (const Pair& pair : kMessages) messages_.push_back(pick(pair, language));
-    for (const CaptionPair& caption : kCaptions) {
-        captions_.push_back({caption.objectName,
-                             QString::fromUtf8(language == Language::English ? caption.english : caption.chinese)});
-    }
+    const auto add = [language](std::vector<Caption>& to, const CaptionPair& caption) {
+        to.push_back({caption.objectName,
+                      QString::fromUtf8(language == Language::English ? caption.english : caption.chinese)});
+    };
+    for (const CaptionPair& caption : kCaptions) add(captions_, caption);
+    for (const CaptionPair& caption : kCodeCaptions) add(codeCaptions_, caption);
 }
 
 const TextSet& TextSet::forLanguage(Language language) {

@@ -49,6 +49,8 @@ public:
     bool isEnglish() const { return language_ == Language::English; }
     QString message(Msg id) const;
     const std::vector<Caption>& captions() const { return captions_; }
+    // Captions of widgets created in code (docks, menus, their buttons and labels).
+    const std::vector<Caption>& codeCaptions() const { return codeCaptions_; }
     // Items of cmbBox_imagetype, in index order.
     QStringList imageTypeItems() const;
     // Items of cmbBox_hdrmode; "Spatial" only in factory-test mode.
@@ -61,6 +63,7 @@ private:
     Language language_;
     std::vector<QString> messages_;
     std::vector<Caption> captions_;
+    std::vector<Caption> codeCaptions_;
 };
 
 }  // namespace vantory
