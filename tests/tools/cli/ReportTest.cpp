@@ -143,6 +143,26 @@ TEST(StreamRecorder, IntervalsAndTotals) {
     EXPECT_EQ(totals.latenciesMs.size(), 3u);
 }
 
+// Frames before the run's start count nowhere, not even as a gap before the first frame
+// of the run; frames after the end count nowhere either, so the lines add up to the totals.
+TEST(StreamRecorder, RunStartsAtRestartAndEndsAtFinish) {
+    StreamRecorder recorder;
+    recorder.record({100, 1.0, std::nullopt});
+    recorder.restart();
+    recorder.record({200, 2.0, std::nullopt});
+    recorder.record({202, 3.0, std::nullopt});  // 201 lost
+    const IntervalReport first = recorder.takeInterval();
+    recorder.record({203, 4.0, std::nullopt});
+    const StreamRecorder::Final final = recorder.finish();
+    recorder.record({205, 5.0, std::nullopt});  // after the end
+    EXPECT_EQ(first.received + final.lastInterval.received, final.totals.received);
+    EXPECT_EQ(final.totals.received, 3u);
+    EXPECT_EQ(final.totals.lost, 1u);
+    EXPECT_EQ(final.totals.latenciesMs, (std::vector<double>{2.0, 3.0, 4.0}));
+    EXPECT_EQ(recorder.totals().received, 3u);
+    EXPECT_EQ(recorder.takeInterval().received, 0u);
+}
+
 // The SDK thread records while the reporting thread takes intervals: nothing is lost or
 // counted twice.
 TEST(StreamRecorder, HandOffBetweenThreads) {
