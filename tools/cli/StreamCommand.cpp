@@ -56,7 +56,8 @@ Movoda::MvStreamStats settledStats(Movoda::MvSdk& sdk) {
 }
 }  // namespace
 
-int runStream(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted) {
+int runStream(const CliOptions& options, const LineSink& out,
+              const std::atomic<bool>& interrupted) {
     StreamRecorder recorder;
     CameraSession session([&recorder](const std::shared_ptr<const Movoda::Frame>& frame) {
         recorder.record(measureFrame(*frame, std::chrono::system_clock::now()));
@@ -81,8 +82,8 @@ int runStream(const CliOptions& options, const LineSink& out, const std::atomic<
     recorder.restart();  // frames that arrived before the start count nowhere
 
     const Clock::time_point begin = Clock::now();
-    const Clock::time_point end =
-        begin + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.seconds));
+    const Clock::time_point end = begin + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(options.seconds));
     Clock::time_point intervalStart = begin;
     IntervalReport totals;
     SdkFigures total;

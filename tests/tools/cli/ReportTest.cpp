@@ -32,8 +32,12 @@ std::string valueOf(const std::string& line, const std::string& key) {
 
 TEST(JsonLine, FieldsInOrderWithTypes) {
     JsonLine line;
-    line.add("a", 1).add("b", uint64_t{18446744073709551615u}).add("c", int64_t{-7})
-        .add("d", 2.5, 2).add("e", true).add("f", "text");
+    line.add("a", 1)
+        .add("b", uint64_t{18446744073709551615u})
+        .add("c", int64_t{-7})
+        .add("d", 2.5, 2)
+        .add("e", true)
+        .add("f", "text");
     EXPECT_EQ(line.str(),
               "{\"a\":1,\"b\":18446744073709551615,\"c\":-7,\"d\":2.50,\"e\":true,\"f\":\"text\"}");
     EXPECT_EQ(JsonLine().str(), "{}");
@@ -46,7 +50,8 @@ TEST(JsonLine, MissingAndNonFiniteNumbersAreNull) {
         .add("none", std::optional<double>{})
         .add("some", std::optional<double>{1.25}, 1)
         .add("negzero", -0.0001, 2);
-    EXPECT_EQ(line.str(), "{\"nan\":null,\"inf\":null,\"none\":null,\"some\":1.2,\"negzero\":0.00}");
+    EXPECT_EQ(line.str(),
+              "{\"nan\":null,\"inf\":null,\"none\":null,\"some\":1.2,\"negzero\":0.00}");
 }
 
 TEST(JsonLine, EscapesStrings) {
