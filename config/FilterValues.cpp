@@ -98,7 +98,11 @@ void writeFilterValues(QSettings& file, const FilterValues& f, bool pclFilterOn)
     put(file, kMedianSize, f.medianSize);
     put(file, kKalmanEnable, f.kalmanEnable);
     if (f.kalmanFactor) {
-        file.setValue(QString::fromLatin1(kKalmanFactor), QString::number(*f.kalmanFactor, 'f', 2));
+        // Two decimals would round a factor just below 1 up to "1.00", which the reader
+        // refuses: such a factor is written as the largest one it accepts.
+        const double factor =
+            *f.kalmanFactor >= 0.995 && *f.kalmanFactor < 1.0 ? 0.99 : *f.kalmanFactor;
+        file.setValue(QString::fromLatin1(kKalmanFactor), QString::number(factor, 'f', 2));
     }
     put(file, kKalmanThreshold, f.kalmanThreshold);
     put(file, kEdgeEnable, f.edgeEnable);

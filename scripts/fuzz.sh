@@ -30,9 +30,11 @@ fi
 run_one() {
   local target=$1 work="$build/corpus/$1" artifacts="$build/artifacts/$1/"
   mkdir -p "$work" "$artifacts"
-  # -rss_limit_mb: the targets cap their own allocations far below this.
+  # -rss_limit_mb: the targets cap their own allocations far below this. -close_fd_mask=1
+  # silences what the code under test prints on standard output (the fuzzer reports on
+  # standard error).
   if "$build/bin/$target" "$work" "$root/tests/fuzz/corpus/$target" \
-      -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=1024 \
+      -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=1024 -close_fd_mask=1 \
       -artifact_prefix="$artifacts" >"$build/$target.log" 2>&1; then
     echo "$target: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$build/$target.log" | tail -n 1 | grep -o '[0-9]*$') runs, no failure"
   else

@@ -97,6 +97,9 @@ bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string&
     }
 
     if (!running_.load()) return false;
+    // Counted before the tap and the hand-off: once queued, the frame may be decoded,
+    // replaced or delivered at once, and no reader may see it leave before it entered.
+    accepted_.fetch_add(1);
     if (source == FrameSource::Live) {
         std::lock_guard<std::mutex> lock(tapMutex_);
         if (frameTap_) frameTap_(frame);
@@ -105,7 +108,6 @@ bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string&
         rawDiscarded_.fetch_add(1);
         sdkLog(LOG_WARN, kTagRaw, "frame discard");
     }
-    accepted_.fetch_add(1);
     daemon_.countFrame();
     return true;
 }
@@ -282,13 +284,16 @@ uint64_t FramePipeline::receiveThreadCpuNs() {
 }
 
 PipelineCounters FramePipeline::counters() const {
+    // Read from the end of the path back to its start: a frame counted as delivered,
+    // replaced or withheld was accepted earlier, so the snapshot never shows more frames
+    // leaving the pipeline than entered it.
     PipelineCounters c;
+    c.delivered = delivered_.load();
+    c.withheld = withheld_.load();
+    c.imageDiscarded = imageDiscarded_.load();
+    c.rawDiscarded = rawDiscarded_.load();
     c.accepted = accepted_.load();
     c.rejected = rejected_.load();
-    c.rawDiscarded = rawDiscarded_.load();
-    c.imageDiscarded = imageDiscarded_.load();
-    c.withheld = withheld_.load();
-    c.delivered = delivered_.load();
     return c;
 }
 

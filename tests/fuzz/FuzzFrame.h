@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "FuzzCheck.h"
-#include "daemon/FramePipeline.h"
+#include "frame/FramePacket.h"
 #include "mvsdk/Frame.h"
 
 namespace fuzzcheck {
@@ -13,18 +13,10 @@ namespace fuzzcheck {
 // Takes the header and decodes the planes of an inner packet (command id .. trailer
 // type) as the frame intake and the decode worker do; refused packets end early.
 inline void decodeInner(const uint8_t* inner, size_t size) {
-    using namespace Movoda::pipeline;
-    if (size < kHeaderBytes + 1) return;
-    const bool big = inner[size - 1] != kTrailerLittleEndian;
-    const auto u16 = [&](size_t at) {
-        return big ? uint16_t(inner[at] << 8 | inner[at + 1])
-                   : uint16_t(inner[at + 1] << 8 | inner[at]);
-    };
-    const uint16_t width = u16(kWidthOffset), height = u16(kHeightOffset);
-    if (width < 1 || width > kMaxFrameWidth || height < 1 || height > kMaxFrameHeight) return;
-    auto frame = std::make_shared<Movoda::Frame>(inner[1], u16(kFrameNumberOffset), width, height);
-    if (!frame->loadHeader(inner, size)) return;
-    frame->setPacket(inner, size, big);
+    if (Movoda::frame_packet::tooShort(inner, size)) return;
+    const std::shared_ptr<Movoda::Frame> frame =
+        Movoda::frame_packet::frameFromPacket(inner, size, std::string());
+    if (!frame) return;
     frame->allocatePlanes();
     frame->decode();
     require(uint64_t(frame->width()) * frame->height() <= frame->pixelCount(),

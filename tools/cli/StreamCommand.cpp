@@ -28,8 +28,16 @@ double secondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
 }
 
-// The SDK's counters once the datagrams still on their way after the stop are counted:
-// unchanged over one poll step, or after kSettleLimit.
+// True when every frame past the SDK's intake has left its pipeline: handed to the
+// callback, replaced by a newer frame or withheld.
+bool pipelineDrained(const Movoda::MvStreamStats& s) {
+    return s.framesDelivered + s.rawDiscarded + s.imageDiscarded + s.framesWithheld >=
+           s.framesAccepted;
+}
+
+// The SDK's counters once the datagrams still on their way after the stop are counted
+// and the frames they made have reached the callback: reassembly unchanged over one poll
+// step with the pipeline drained, or after kSettleLimit.
 Movoda::MvStreamStats settledStats(Movoda::MvSdk& sdk) {
     constexpr auto kSettleLimit = std::chrono::seconds(1);
     const Clock::time_point until = Clock::now() + kSettleLimit;
@@ -40,14 +48,16 @@ Movoda::MvStreamStats settledStats(Movoda::MvSdk& sdk) {
         const bool settled = now.udpFramesCompleted == last.udpFramesCompleted &&
                              now.udpFramesEvicted == last.udpFramesEvicted &&
                              now.udpChunksLate == last.udpChunksLate &&
-                             now.udpChunksDuplicate == last.udpChunksDuplicate;
+                             now.udpChunksDuplicate == last.udpChunksDuplicate &&
+                             pipelineDrained(now);
         last = now;
         if (settled || Clock::now() >= until) return last;
     }
 }
 }  // namespace
 
-int runStream(const CliOptions& options, const LineSink& out, const std::atomic<bool>& interrupted) {
+int runStream(const CliOptions& options, const LineSink& out,
+              const std::atomic<bool>& interrupted) {
     StreamRecorder recorder;
     CameraSession session([&recorder](const std::shared_ptr<const Movoda::Frame>& frame) {
         recorder.record(measureFrame(*frame, std::chrono::system_clock::now()));
@@ -69,28 +79,43 @@ int runStream(const CliOptions& options, const LineSink& out, const std::atomic<
 
     const bool cloud = isCloudType(options.type);
     Movoda::MvStreamStats before = sdk.getStreamStats();
-    recorder.takeInterval();  // frames that arrived before the start count nowhere
+    recorder.restart();  // frames that arrived before the start count nowhere
 
     const Clock::time_point begin = Clock::now();
-    const Clock::time_point end =
-        begin + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.seconds));
+    const Clock::time_point end = begin + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(options.seconds));
     Clock::time_point intervalStart = begin;
-    for (uint64_t second = 1; !interrupted.load() && intervalStart < end; ++second) {
+    IntervalReport totals;
+    SdkFigures total;
+    double elapsed = 0.0;
+    // The last line also holds the frames still on their way when the camera is told to
+    // stop, so that the lines add up to the summary.
+    for (uint64_t second = 1;; ++second) {
         waitUntil(std::min(intervalStart + kReportInterval, end), interrupted);
+        const bool last = interrupted.load() || Clock::now() >= end;
+        if (!last) {
+            const Movoda::MvStreamStats after = sdk.getStreamStats();
+            const Clock::time_point now = Clock::now();
+            out(intervalLine(second, secondsBetween(intervalStart, now), recorder.takeInterval(),
+                             figuresBetween(before, after, sdk.getFrameRate()), cloud));
+            before = after;
+            intervalStart = now;
+            continue;
+        }
+        const uint32_t lastRate = sdk.getFrameRate();
+        if (!session.command([](Movoda::MvSdk& s) { return s.stop(); })) {
+            std::cerr << "vantory-cli: the camera did not confirm stop" << std::endl;
+        }
+        const Movoda::MvStreamStats settled = settledStats(sdk);
         const Clock::time_point now = Clock::now();
-        const Movoda::MvStreamStats after = sdk.getStreamStats();
-        out(intervalLine(second, secondsBetween(intervalStart, now), recorder.takeInterval(),
-                         figuresBetween(before, after, sdk.getFrameRate()), cloud));
-        before = after;
-        intervalStart = now;
+        StreamRecorder::Final final = recorder.finish();
+        out(intervalLine(second, secondsBetween(intervalStart, now), final.lastInterval,
+                         figuresBetween(before, settled, lastRate), cloud));
+        totals = std::move(final.totals);
+        total = figuresBetween(atStart, settled, lastRate);
+        elapsed = secondsBetween(begin, now);
+        break;
     }
-    const double elapsed = secondsBetween(begin, Clock::now());
-    const uint32_t lastRate = sdk.getFrameRate();
-    if (!session.command([](Movoda::MvSdk& s) { return s.stop(); })) {
-        std::cerr << "vantory-cli: the camera did not confirm stop" << std::endl;
-    }
-    const SdkFigures total = figuresBetween(atStart, settledStats(sdk), lastRate);
-    const IntervalReport totals = recorder.totals();
     out(summaryLine(elapsed, totals, total, cloud));
     return totals.received > 0 ? kExitOk : kExitNoFrames;
 }

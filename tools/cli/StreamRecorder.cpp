@@ -12,6 +12,7 @@ void keepBounded(std::vector<double>& values, double value) {
 
 void StreamRecorder::record(const FrameSample& sample) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (finished_) return;
     const uint32_t missing = gaps_.observe(sample.frameNumber);
     ++interval_.received;
     ++totals_.received;
@@ -32,6 +33,22 @@ IntervalReport StreamRecorder::takeInterval() {
     IntervalReport taken = std::move(interval_);
     interval_ = IntervalReport{};
     return taken;
+}
+
+void StreamRecorder::restart() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    gaps_.reset();
+    interval_ = IntervalReport{};
+    totals_ = IntervalReport{};
+    finished_ = false;
+}
+
+StreamRecorder::Final StreamRecorder::finish() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished_ = true;
+    Final result{std::move(interval_), totals_};
+    interval_ = IntervalReport{};
+    return result;
 }
 
 IntervalReport StreamRecorder::totals() const {

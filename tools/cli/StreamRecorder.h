@@ -30,13 +30,25 @@ public:
     // order statistics cover the first samples only, so memory stays bounded.
     static constexpr size_t kMaxTotalSamples = size_t{1} << 20;
 
+    struct Final {
+        IntervalReport lastInterval;
+        IntervalReport totals;
+    };
+
+    // Ignored after finish().
     void record(const FrameSample& sample);
     // What arrived since the previous call; the run totals keep it.
     IntervalReport takeInterval();
     IntervalReport totals() const;
+    // Forgets everything recorded so far (frames before the run's start count nowhere).
+    void restart();
+    // The last interval and the run totals taken together, after which nothing more is
+    // recorded: the intervals reported add up to the totals exactly.
+    Final finish();
 
 private:
     mutable std::mutex mutex_;
+    bool finished_ = false;
     FrameGapCounter gaps_;
     IntervalReport interval_;
     IntervalReport totals_;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -44,6 +45,7 @@ public:
     Movoda::FrameCallback callback() {
         return [this](const std::shared_ptr<const Movoda::Frame>& frame) {
             if (delay_.count() > 0) std::this_thread::sleep_for(delay_);
+            if (pacing_.load()) waitForCamera();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 frames_.push_back(frame);
@@ -54,6 +56,16 @@ public:
         };
     }
     void setDelay(std::chrono::milliseconds delay) { delay_ = delay; }
+    // Makes the consumer slower than the camera however fast either runs: each callback
+    // returns once `sent` (frames the camera sent) has grown by `frames`, or after 3 s.
+    // Set before the stream starts.
+    void setSlowerThanCamera(std::function<uint64_t()> sent, uint64_t frames) {
+        cameraSent_ = std::move(sent);
+        cameraFrames_ = frames;
+        pacing_.store(true);
+    }
+    // Callbacks return at once from now on (the camera is about to stop sending).
+    void stopPacing() { pacing_.store(false); }
     bool waitForCount(size_t count, std::chrono::milliseconds timeout) {
         std::unique_lock<std::mutex> lock(mutex_);
         return changed_.wait_for(lock, timeout, [&] { return count_ >= count; });
@@ -72,12 +84,23 @@ public:
     }
 
 private:
+    void waitForCamera() const {
+        const uint64_t target = cameraSent_() + cameraFrames_;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (pacing_.load() && cameraSent_() < target &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+
     static constexpr size_t kKeep = 64;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::shared_ptr<const Movoda::Frame>> frames_;
     size_t count_ = 0;
     std::chrono::milliseconds delay_{0};
+    std::function<uint64_t()> cameraSent_;
+    uint64_t cameraFrames_ = 0;
+    std::atomic<bool> pacing_{false};
 };
 
 // Events handed to the event callback.

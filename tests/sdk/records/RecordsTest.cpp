@@ -12,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <mutex>
 
 #include "FramePacketBuilder.h"
@@ -357,15 +358,27 @@ TEST_F(RecorderTest, FailedWritesAreReportedCountedAndStopTheRecording) {
 }
 
 TEST_F(RecorderTest, NoLensNoRecording) {
-    lensAnswers_ = false;
-    Recorder recorder(hooks(), base_.path);
+    // The camera gives no lens until both frames are queued, so both wait for it.
+    std::promise<void> bothQueued;
+    const std::shared_future<void> queued = bothQueued.get_future().share();
+    Recorder::Hooks h = hooks();
+    h.queryLens = [queued](Movoda::LensParams&) {
+        queued.wait_for(std::chrono::seconds(20));
+        return false;
+    };
+    Recorder recorder(h, base_.path);
     const auto frame = frameOf(2);
     recorder.start({}, kDefaultFrameLimit);
     recorder.recordFrame(frame->version(), frame->packet());
     recorder.recordFrame(frame->version(), frame->packet());
+    bothQueued.set_value();
     ASSERT_TRUE(recorder.waitIdle(20000));
     EXPECT_FALSE(recorder.active());
     EXPECT_EQ(recorder.counts().written, 0);
+    EXPECT_EQ(recorder.counts().dropped, 2);  // queued frames are counted, not lost silently
+    // A frame offered once the recording has stopped belongs to no recording.
+    recorder.recordFrame(frame->version(), frame->packet());
+    ASSERT_TRUE(recorder.waitIdle(20000));
     EXPECT_EQ(recorder.counts().dropped, 2);
     std::lock_guard<std::mutex> lock(mutex_);
     EXPECT_EQ(failures_, std::vector<std::string>{"record fail: camera_params empty"});

@@ -135,7 +135,10 @@ TEST_F(CliProgram, StreamPrintsOneLinePerSecondAndASummary) {
     EXPECT_EQ(valueOf(summary, "summary"), "true");
     const double received = numberOf(summary, "received");
     EXPECT_GT(received, 0);
+    // The second line also holds the frames still arriving while the camera stops.
     EXPECT_DOUBLE_EQ(received, numberOf(lines[0], "received") + numberOf(lines[1], "received"));
+    EXPECT_DOUBLE_EQ(numberOf(summary, "lost"),
+                     numberOf(lines[0], "lost") + numberOf(lines[1], "lost"));
     EXPECT_GE(numberOf(summary, "latencyMedianMs"), 0.0);
     EXPECT_GE(numberOf(summary, "latencyP99Ms"), numberOf(summary, "latencyMedianMs"));
     // A flat wall straight ahead: the centre of the cloud lies at its distance.

@@ -32,8 +32,12 @@ std::string valueOf(const std::string& line, const std::string& key) {
 
 TEST(JsonLine, FieldsInOrderWithTypes) {
     JsonLine line;
-    line.add("a", 1).add("b", uint64_t{18446744073709551615u}).add("c", int64_t{-7})
-        .add("d", 2.5, 2).add("e", true).add("f", "text");
+    line.add("a", 1)
+        .add("b", uint64_t{18446744073709551615u})
+        .add("c", int64_t{-7})
+        .add("d", 2.5, 2)
+        .add("e", true)
+        .add("f", "text");
     EXPECT_EQ(line.str(),
               "{\"a\":1,\"b\":18446744073709551615,\"c\":-7,\"d\":2.50,\"e\":true,\"f\":\"text\"}");
     EXPECT_EQ(JsonLine().str(), "{}");
@@ -46,7 +50,8 @@ TEST(JsonLine, MissingAndNonFiniteNumbersAreNull) {
         .add("none", std::optional<double>{})
         .add("some", std::optional<double>{1.25}, 1)
         .add("negzero", -0.0001, 2);
-    EXPECT_EQ(line.str(), "{\"nan\":null,\"inf\":null,\"none\":null,\"some\":1.2,\"negzero\":0.00}");
+    EXPECT_EQ(line.str(),
+              "{\"nan\":null,\"inf\":null,\"none\":null,\"some\":1.2,\"negzero\":0.00}");
 }
 
 TEST(JsonLine, EscapesStrings) {
@@ -141,6 +146,26 @@ TEST(StreamRecorder, IntervalsAndTotals) {
     EXPECT_EQ(totals.received, 4u);
     EXPECT_EQ(totals.lost, 3u);
     EXPECT_EQ(totals.latenciesMs.size(), 3u);
+}
+
+// Frames before the run's start count nowhere, not even as a gap before the first frame
+// of the run; frames after the end count nowhere either, so the lines add up to the totals.
+TEST(StreamRecorder, RunStartsAtRestartAndEndsAtFinish) {
+    StreamRecorder recorder;
+    recorder.record({100, 1.0, std::nullopt});
+    recorder.restart();
+    recorder.record({200, 2.0, std::nullopt});
+    recorder.record({202, 3.0, std::nullopt});  // 201 lost
+    const IntervalReport first = recorder.takeInterval();
+    recorder.record({203, 4.0, std::nullopt});
+    const StreamRecorder::Final final = recorder.finish();
+    recorder.record({205, 5.0, std::nullopt});  // after the end
+    EXPECT_EQ(first.received + final.lastInterval.received, final.totals.received);
+    EXPECT_EQ(final.totals.received, 3u);
+    EXPECT_EQ(final.totals.lost, 1u);
+    EXPECT_EQ(final.totals.latenciesMs, (std::vector<double>{2.0, 3.0, 4.0}));
+    EXPECT_EQ(recorder.totals().received, 3u);
+    EXPECT_EQ(recorder.takeInterval().received, 0u);
 }
 
 // The SDK thread records while the reporting thread takes intervals: nothing is lost or

@@ -56,6 +56,13 @@ TEST_F(ConfigFilesTest, ExportThenImportRestoresEveryValue) {
     CameraConfig expected = changedConfig();
     expected.filters.kalmanFactor = 0.46;
     EXPECT_EQ(*read, expected);
+
+    // A factor that two decimals would round up to 1.00 stays one the import accepts.
+    written.filters.kalmanFactor = 0.997;
+    ASSERT_TRUE(writeCameraConfig(path("edge.mvcfg"), written));
+    const auto edge = readCameraConfig(path("edge.mvcfg"));
+    ASSERT_TRUE(edge);
+    EXPECT_EQ(edge->filters.kalmanFactor, std::optional<double>(0.99));
 }
 
 TEST_F(ConfigFilesTest, LoadRulesApplyAndUnusableFilesChangeNothing) {
