@@ -1,10 +1,11 @@
 // The common row of the point cloud: contiguous pixels, no amplitude floor, no corner cut,
 // (x, y, z) order. Per point: z = d * rayZ, x = rayX * z * flipX, y = rayY * z * flipY,
 // NaN coordinates for invalid distances, and the intensity. On x86-64 four points per
-// step with SSE2 (same operations in the same order as the scalar loop, so the same bits),
-// transposed to (x, y, z, intensity) and written with streaming stores when the output is
-// 16-byte aligned: the cloud is consumed later by another thread, so filling the cache
-// with it (and reading it in first) only costs time.
+// step with SSE2, or eight with AVX2 where the processor has it (same operations in the
+// same order as the scalar loop, so the same bits), transposed to (x, y, z, intensity)
+// and written with streaming stores when the output is 16-byte aligned: the cloud is
+// consumed later by another thread, so filling the cache with it (and reading it in
+// first) only costs time.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "frame/CpuFeatures.h"
 #include "mvsdk/IFrame.h"
 
 namespace Movoda::cloud_kernel {
@@ -46,6 +48,17 @@ inline void scalarPoints(const uint32_t* dist, const RowRays& rays, const RowSet
         o[3] = setup.intensity != nullptr ? setup.intensity[x] : kNaN;
     }
 }
+
+enum class Path {
+    Scalar,  // plain loop, the reference
+    Sse2,
+    Avx2,  // only where the processor has AVX2
+};
+
+// Points [0, returned) of the row with AVX2 (defined in CloudRowKernelAvx2.cpp); the
+// caller finishes the row. Streaming needs `out` on a 16-byte boundary.
+size_t avx2Points(const uint32_t* dist, const RowRays& rays, const RowSetup& setup, size_t width,
+                  float* out, bool streaming);
 
 #if defined(__SSE2__)
 // Returns the first point left for the scalar loop.
@@ -86,19 +99,37 @@ inline size_t vectorPoints(const uint32_t* dist, const RowRays& rays, const RowS
 }
 #endif
 
-// Points 0 .. width - 1 of one row; out receives 4 floats per point. Without `streaming`
-// (for rows whose points are overwritten afterwards) the stores are ordinary ones.
-inline void plainRow(const uint32_t* dist, const RowRays& rays, const RowSetup& setup,
-                     size_t width, float* out, bool streaming) {
+// Points 0 .. width - 1 of one row through `path`; out receives 4 floats per point.
+// Without `streaming` (for rows whose points are overwritten afterwards) the stores are
+// ordinary ones.
+inline void pointsRow(Path path, const uint32_t* dist, const RowRays& rays, const RowSetup& setup,
+                      size_t width, float* out, bool streaming) {
     size_t from = 0;
+    const bool stream = streaming && reinterpret_cast<uintptr_t>(out) % 16 == 0;
+    if (path == Path::Avx2 && cpu::haveAvx2()) {
+        from = avx2Points(dist, rays, setup, width, out, stream);
+    }
 #if defined(__SSE2__)
-    if (streaming && reinterpret_cast<uintptr_t>(out) % 16 == 0) {
-        from = vectorPoints<true>(dist, rays, setup, width, out);
-    } else {
-        from = vectorPoints<false>(dist, rays, setup, width, out);
+    else if (path != Path::Scalar) {
+        from = stream ? vectorPoints<true>(dist, rays, setup, width, out)
+                      : vectorPoints<false>(dist, rays, setup, width, out);
     }
 #endif
     scalarPoints(dist, rays, setup, from, width, out);
+}
+
+inline Path bestPath() {
+    if (cpu::haveAvx2()) return Path::Avx2;
+#if defined(__SSE2__)
+    return Path::Sse2;
+#else
+    return Path::Scalar;
+#endif
+}
+
+inline void plainRow(const uint32_t* dist, const RowRays& rays, const RowSetup& setup, size_t width,
+                     float* out, bool streaming) {
+    pointsRow(bestPath(), dist, rays, setup, width, out, streaming);
 }
 
 // Streaming stores are weakly ordered: fence before the cloud is handed to other threads.

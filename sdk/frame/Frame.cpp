@@ -33,32 +33,34 @@ Frame::Frame(uint16_t dataType, uint64_t frameNumber, uint16_t width, uint16_t h
 
 namespace {
 // Not zeroed here: parse() writes every plane it decodes and zeroes only the others, so
-// that a frame costs one pass over its planes, not two.
+// that a frame costs one pass over its planes, not two. `allZero`, where given, follows
+// the plane: true while its elements are known to be zero.
 template <typename T>
-void takePlane(std::vector<T>& plane, size_t n) {
+void takePlane(std::vector<T>& plane, size_t n, bool* allZero = nullptr) {
     static_assert(std::is_arithmetic<T>::value, "planes hold plain numbers");
     if (plane.capacity() < n) {
-        PlanePool<T>::instance().give(plane);
-        plane = PlanePool<T>::instance().take(n, false);
+        PlanePool<T>::instance().give(plane, allZero != nullptr && *allZero);
+        plane = PlanePool<T>::instance().take(n, false, allZero);
     }
-    plane.resize(n);
+    plane.resize(n);  // growing within the capacity adds zeros
 }
 template <typename T>
-void givePlane(std::vector<T>& plane) {
-    PlanePool<T>::instance().give(plane);
+void givePlane(std::vector<T>& plane, bool allZero = false) {
+    PlanePool<T>::instance().give(plane, allZero);
 }
 }  // namespace
 
 Frame::~Frame() {
+    const uint8_t zero = zeroPlanes_.load(std::memory_order_relaxed);
     givePlane(distance_);
     givePlane(rawDistance_);
     givePlane(amplitude_);
-    givePlane(grayscale_);
+    givePlane(grayscale_, (zero & kZeroGrayscale) != 0);
     givePlane(reflectivity_);
-    givePlane(hdrIndex_);
-    givePlane(freqIndex_);
+    givePlane(hdrIndex_, (zero & kZeroHdrIndex) != 0);
+    givePlane(freqIndex_, (zero & kZeroFreqIndex) != 0);
     givePlane(intTime_);
-    givePlane(pixelMark_);
+    givePlane(pixelMark_, (zero & kZeroPixelMark) != 0);
     givePlane(rawPhase_);
     givePlane(cloud_);
 }
@@ -68,17 +70,31 @@ void Frame::allocatePlanes() {
     takePlane(distance_, n);
     takePlane(rawDistance_, n);
     takePlane(amplitude_, n);
-    takePlane(grayscale_, n);
+    takeTrackedPlane(grayscale_, n, kZeroGrayscale);
     takePlane(reflectivity_, n);
-    takePlane(hdrIndex_, n);
-    takePlane(freqIndex_, n);
+    takeTrackedPlane(hdrIndex_, n, kZeroHdrIndex);
+    takeTrackedPlane(freqIndex_, n, kZeroFreqIndex);
     takePlane(intTime_, n);
-    takePlane(pixelMark_, n);
+    takeTrackedPlane(pixelMark_, n, kZeroPixelMark);
     sampleSize_ = 2;
 }
 
+template <typename T>
+void Frame::takeTrackedPlane(std::vector<T>& plane, size_t n, uint8_t zeroBit) {
+    bool allZero = (zeroPlanes_.load(std::memory_order_relaxed) & zeroBit) != 0;
+    takePlane(plane, n, &allZero);
+    if (allZero) {
+        zeroPlanes_.fetch_or(zeroBit, std::memory_order_relaxed);
+    } else {
+        zeroPlanes_.fetch_and(static_cast<uint8_t>(~zeroBit), std::memory_order_relaxed);
+    }
+}
+
 void Frame::setPixelMark(const Index& i, uint8_t value) {
-    if (i < amplitude_.size() && i < pixelMark_.size()) pixelMark_[static_cast<size_t>(i)] = value;
+    if (i < amplitude_.size() && i < pixelMark_.size()) {
+        if (value != 0) zeroPlanes_.fetch_and(static_cast<uint8_t>(~kZeroPixelMark));
+        pixelMark_[static_cast<size_t>(i)] = value;
+    }
 }
 
 float Frame::maxAmplitude() const {

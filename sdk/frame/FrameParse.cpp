@@ -11,6 +11,7 @@
 #include "frame/ByteReader.h"
 #include "frame/FrameLayout.h"
 #include "frame/FrameSettings.h"
+#include "frame/FusedRowKernel.h"
 #include "frame/ModelTable.h"
 #include "frame/PlaneDecode.h"
 #include "frame/PlanePool.h"
@@ -44,6 +45,24 @@ uint64_t planeBytes(uint8_t flags, uint64_t n) {
     if (flags & kPlaneHdrIndex) p += n / 2;
     if (flags & kPlaneRawPhase) p += 8 * n;
     return p;
+}
+
+// Reflectivity inputs of a frame with one integration time and one frequency.
+reflectivity::KernelInput singleTimeInput(const Frame& frame, size_t n) {
+    const bool blockTimes = frame.version() >= fl::kFormatInfoBlock;
+    const uint32_t time = blockTimes ? frame.blockIntTime(0) : 0;
+    const AmplitudeScaler scaler(time);
+    const uint32_t limit = frame_settings::reflectivityLimit();
+    reflectivity::KernelInput in;
+    in.n = n;
+    in.scaleByTime = blockTimes;
+    in.inverseTime = scaler.inverse();
+    in.guard = AmplitudeScaler::kGuard;
+    // The mm -> m conversion of d squared folded in.
+    in.coef = static_cast<double>(frame.modelCoef()[0]) / frame.reflScale() * 1e-6;
+    in.time = static_cast<uint16_t>(time);
+    in.limit = limit != 0 ? static_cast<double>(limit) : HUGE_VAL;
+    return in;
 }
 
 }  // namespace
@@ -91,6 +110,7 @@ void Frame::parse(const std::vector<uint8_t>& packet) {
     const bool fused = hasReflectivity && (dataFlags_ & kPlaneDistance) != 0 &&
                        (dataFlags_ & kPlaneHdrIndex) == 0;
     decodePlanes(packet.data() + dataOffset_, n, scale, mirror, fused);
+    if (fused) unknownFrequencyPixels_ = 0;
     zeroPlanesNotDecoded();
 
     if (binPending_) {
@@ -100,29 +120,43 @@ void Frame::parse(const std::vector<uint8_t>& packet) {
     }
 
     const bool binning = binX_ + binY_ > 2;
-    if (hasReflectivity && !fused) computeReflectivity(scale, 0, n);
+    if (hasReflectivity && !fused) computeReflectivity(scale);
     if (binning) applySdkBinning();
     if (!hasReflectivity || binning) std::copy(distance_.begin(), distance_.end(), rawDistance_.begin());
 }
 
 void Frame::zeroPlanesNotDecoded() {
     // What the steps after decoding write in full: reflectivity (with amplitude) fills its
-    // four planes, and rawDistance is otherwise copied from distance.
+    // planes (the frequency plane only with an HDR index), and rawDistance is otherwise
+    // copied from distance.
     const uint8_t flags = dataFlags_;
     const bool reflectivity = (flags & kPlaneAmplitude) != 0;
     const auto zero = [](auto& plane) {
         if (!plane.empty()) std::memset(plane.data(), 0, plane.size() * sizeof(plane[0]));
     };
+    // Planes often absent from a stream are skipped while they still hold the zeros of
+    // an earlier frame.
+    const auto zeroUnlessKnown = [this, &zero](auto& plane, uint8_t bit) {
+        if ((zeroPlanes_.load(std::memory_order_relaxed) & bit) == 0) zero(plane);
+        zeroPlanes_.fetch_or(bit, std::memory_order_relaxed);
+    };
+    const auto written = [this](bool carried, uint8_t bit) {
+        if (carried) zeroPlanes_.fetch_and(static_cast<uint8_t>(~bit), std::memory_order_relaxed);
+        return carried;
+    };
     if (!(flags & kPlaneDistance)) zero(distance_);
     if (!(flags & kPlaneAmplitude)) zero(amplitude_);
-    if (!(flags & kPlaneGrayscale)) zero(grayscale_);
-    if (!(flags & kPlaneHdrIndex)) zero(hdrIndex_);
+    if (!written(flags & kPlaneGrayscale, kZeroGrayscale))
+        zeroUnlessKnown(grayscale_, kZeroGrayscale);
+    if (!written(flags & kPlaneHdrIndex, kZeroHdrIndex)) zeroUnlessKnown(hdrIndex_, kZeroHdrIndex);
+    if (!written(reflectivity && (flags & kPlaneHdrIndex), kZeroFreqIndex)) {
+        zeroUnlessKnown(freqIndex_, kZeroFreqIndex);
+    }
     if (!reflectivity) {
         zero(reflectivity_);
-        zero(freqIndex_);
         zero(intTime_);
     }
-    zero(pixelMark_);
+    zeroUnlessKnown(pixelMark_, kZeroPixelMark);
 }
 
 void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale, bool mirror,
@@ -138,24 +172,26 @@ void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale, bool m
         const bool hasAmplitude = (flags & kPlaneAmplitude) != 0;
         const size_t stride = hasDistance && hasAmplitude ? 4 : 2;
         const pd::DistanceCode code(scale);
+        const reflectivity::KernelInput single = singleTimeInput(*this, n);
+        const fused_row::Path path = fused_row::bestPath();
         for (size_t r = 0; r < h; ++r) {
             const uint8_t* row = src + r * w * stride;
             uint32_t* dist = distance_.data() + r * w;
             uint16_t* amp = amplitude_.data() + r * w;
-            if (hasDistance && hasAmplitude) {
+            if (fuseReflectivity) {
+                const size_t at = r * w;
+                fused_row::decodeRow(path, row, w, mirror, code, single,
+                                     {dist, amp, reflectivity_.data() + at, intTime_.data() + at,
+                                      rawDistance_.data() + at});
+            } else if (hasDistance && hasAmplitude) {
                 pd::decodeDistanceAmplitudeRow(row, w, mirror, code, dist, amp);
-                // Rows of about 30 KB of planes: reflectivity reads them from the cache.
-                constexpr size_t kFusedRows = 8;
-                if (fuseReflectivity && ((r + 1) % kFusedRows == 0 || r + 1 == h)) {
-                    const size_t firstRow = r - r % kFusedRows;
-                    computeReflectivity(scale, firstRow * w, (r + 1 - firstRow) * w);
-                }
             } else if (hasDistance) {
                 pd::decodeRow<2>(row, w, mirror, dist, code);
             } else {
                 pd::decodePlainRow(row, w, mirror, amp);
             }
         }
+        if (fuseReflectivity) fused_row::finishRows();
         src += n * stride;
     }
     if (flags & kPlaneGrayscale) {
@@ -179,8 +215,19 @@ void Frame::decodePlanes(const uint8_t* planes, size_t n, uint32_t scale, bool m
     }
 }
 
-void Frame::computeReflectivity(uint32_t scale, size_t first, size_t n) {
+void Frame::computeReflectivity(uint32_t scale) {
+    const size_t n = distance_.size();
     const bool hasHdr = (dataFlags_ & kPlaneHdrIndex) != 0;
+    if (!hasHdr) {
+        // One time and one frequency for the whole frame: a loop without per-pixel choices.
+        // rawDistance is written here too, which saves parse() a pass over the planes; the
+        // frequency plane (all 0) is left to zeroPlanesNotDecoded.
+        reflectivity::singleTimeKernel(singleTimeInput(*this, n),
+                                       {amplitude_.data(), distance_.data(), reflectivity_.data(),
+                                        intTime_.data(), rawDistance_.data()});
+        unknownFrequencyPixels_ = 0;
+        return;
+    }
     const bool blockTimes = version_ >= fl::kFormatInfoBlock;
     const bool rangeCorrection = hasHdr && scale >= fl::kRangeCorrectionMinScale;
 
@@ -207,29 +254,12 @@ void Frame::computeReflectivity(uint32_t scale, size_t first, size_t n) {
     }
     const uint32_t limit = frame_settings::reflectivityLimit();
 
-    uint32_t* dist = distance_.data() + first;
-    const uint16_t* amp = amplitude_.data() + first;
-    const uint8_t* hdr = hdrIndex_.data() + first;
-    float* refl = reflectivity_.data() + first;
-    uint8_t* freq = freqIndex_.data() + first;
-    uint16_t* itime = intTime_.data() + first;
-
-    if (!hasHdr) {
-        // One time and one frequency for the whole frame: a loop without per-pixel choices.
-        // rawDistance is written here too, which saves parse() a pass over the planes.
-        reflectivity::KernelInput in;
-        in.n = n;
-        in.scaleByTime = blockTimes;
-        in.inverseTime = scalers[0].inverse();
-        in.guard = AmplitudeScaler::kGuard;
-        in.coef = coef[0];
-        in.time = static_cast<uint16_t>(usedTime[0]);
-        in.limit = limit != 0 ? static_cast<double>(limit) : HUGE_VAL;
-        reflectivity::singleTimeKernel(in, {amp, dist, refl, itime, rawDistance_.data() + first});
-        std::fill(freq, freq + n, uint8_t{0});
-        unknownFrequencyPixels_ = 0;
-        return;
-    }
+    uint32_t* dist = distance_.data();
+    const uint16_t* amp = amplitude_.data();
+    const uint8_t* hdr = hdrIndex_.data();
+    float* refl = reflectivity_.data();
+    uint8_t* freq = freqIndex_.data();
+    uint16_t* itime = intTime_.data();
 
     // Per HDR slot: whether its pixels select their own frequency, whether that frequency
     // is unknown, and whether range correction may apply.
@@ -242,7 +272,7 @@ void Frame::computeReflectivity(uint32_t scale, size_t first, size_t n) {
         correctable[k] = rangeCorrection && ownTime[k] > fl::kRangeCorrectionMinIntTime;
     }
     const double limitValue = limit != 0 ? static_cast<double>(limit) : HUGE_VAL;
-    uint32_t* raw = rawDistance_.data() + first;
+    uint32_t* raw = rawDistance_.data();
 
     uint8_t f = 0;  // carried from pixel to pixel, changed only by HDR pixels
     uint64_t unknown = 0;

@@ -7,6 +7,7 @@
 // lane, so both give the same bits.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,8 +17,8 @@
 // With GCC or Clang on x86-64 an AVX2 variant (eight pixels per step) is chosen at run time
 // when the processor has it. FMA stays off, so every product is rounded as in the scalar
 // loop.
-#if defined(__SSE2__) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MOVODA_REFLECTIVITY_AVX2 1
+#include "frame/CpuFeatures.h"
+#if defined(MOVODA_HAVE_AVX2_KERNELS)
 #include <immintrin.h>
 #endif
 
@@ -120,12 +121,12 @@ inline size_t vectorPixels(const KernelInput& in, const KernelPlanes& p) {
 }
 #endif
 
-
-#if defined(MOVODA_REFLECTIVITY_AVX2)
-__attribute__((target("avx2"))) inline __m256d reflectivityQuad(const KernelInput& in,
-                                                                 __m128i a, __m128i d) {
+#if defined(MOVODA_HAVE_AVX2_KERNELS)
+template <bool ScaleByTime>
+__attribute__((target("avx2"))) inline __m256d reflectivityQuad(const KernelInput& in, __m128i a,
+                                                                __m128i d) {
     __m256d scaled = _mm256_cvtepi32_pd(a);
-    if (in.scaleByTime) {
+    if (ScaleByTime) {
         const __m256d q = _mm256_add_pd(
             _mm256_mul_pd(_mm256_mul_pd(scaled, _mm256_set1_pd(kAmplitudeFactor)),
                           _mm256_set1_pd(in.inverseTime)),
@@ -143,45 +144,73 @@ __attribute__((target("avx2"))) inline __m128i narrowMask(__m256d mask) {
     return _mm256_castsi256_si128(even);
 }
 
-__attribute__((target("avx2"))) inline size_t vectorPixelsAvx2(const KernelInput& in,
-                                                               const KernelPlanes& p) {
+// The results of eight pixels, in pixel order.
+struct Block8 {
+    __m256 refl;
+    __m128i itime;
+    __m256i dist;  // for both the distance and the raw distance plane
+};
+
+// Eight pixels: amplitudes and distances as 32-bit lanes. ScaleByTime and LimitOn must
+// match `in` (the choices are made once per frame, not per pixel).
+template <bool ScaleByTime, bool LimitOn>
+__attribute__((target("avx2"))) inline Block8 block8(const KernelInput& in, __m256i a, __m256i d) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i rawAmplitude = _mm256_set1_epi32(static_cast<int>(kRawCodeFrom));
     const __m256i invalidDistance = _mm256_set1_epi32(static_cast<int>(kDistanceInvalidFrom));
-    const __m256i aboveCode = _mm256_set1_epi32(static_cast<int>(kDistanceAboveReflectivityLimit));
-    const __m128i time = _mm_set1_epi16(static_cast<short>(in.time));
-    const __m256d limit = _mm256_set1_pd(in.limit);
+    // Distances stay below 2^31 (16-bit samples times a one-byte scale, or codes), so
+    // signed compares and conversions are exact.
+    const __m256i valid = _mm256_and_si256(
+        _mm256_cmpgt_epi32(rawAmplitude, a),
+        _mm256_and_si256(_mm256_cmpgt_epi32(d, zero), _mm256_cmpgt_epi32(invalidDistance, d)));
+    const __m256d r0 =
+        reflectivityQuad<ScaleByTime>(in, _mm256_castsi256_si128(a), _mm256_castsi256_si128(d));
+    const __m256d r1 = reflectivityQuad<ScaleByTime>(in, _mm256_extracti128_si256(a, 1),
+                                                     _mm256_extracti128_si256(d, 1));
+    const __m256 r =
+        _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(r0)), _mm256_cvtpd_ps(r1), 1);
+    const __m128i valid16 =
+        _mm_packs_epi32(_mm256_castsi256_si128(valid), _mm256_extracti128_si256(valid, 1));
+    Block8 out;
+    out.refl = _mm256_and_ps(r, _mm256_castsi256_ps(valid));
+    out.itime = _mm_and_si128(valid16, _mm_set1_epi16(static_cast<short>(in.time)));
+    out.dist = d;
+    if (LimitOn) {
+        // Without a limit no (finite) reflectivity is above it.
+        const __m256d limit = _mm256_set1_pd(in.limit);
+        const __m256i aboveCode =
+            _mm256_set1_epi32(static_cast<int>(kDistanceAboveReflectivityLimit));
+        const __m256i above2 = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(narrowMask(_mm256_cmp_pd(r0, limit, _CMP_GT_OQ))),
+            narrowMask(_mm256_cmp_pd(r1, limit, _CMP_GT_OQ)), 1);
+        out.dist = _mm256_blendv_epi8(d, aboveCode, _mm256_and_si256(above2, valid));
+    }
+    return out;
+}
+
+template <bool ScaleByTime, bool LimitOn>
+__attribute__((target("avx2"))) inline size_t vectorPixelsAvx2(const KernelInput& in,
+                                                               const KernelPlanes& p) {
     size_t i = 0;
     for (; i + 8 <= in.n; i += 8) {
         const __m256i a =
             _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p.amp + i)));
         const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p.dist + i));
-        const __m256i valid = _mm256_and_si256(
-            _mm256_cmpgt_epi32(rawAmplitude, a),
-            _mm256_and_si256(_mm256_cmpgt_epi32(d, zero), _mm256_cmpgt_epi32(invalidDistance, d)));
-        const __m256d r0 = reflectivityQuad(in, _mm256_castsi256_si128(a), _mm256_castsi256_si128(d));
-        const __m256d r1 =
-            reflectivityQuad(in, _mm256_extracti128_si256(a, 1), _mm256_extracti128_si256(d, 1));
-        const __m256i above2 = _mm256_inserti128_si256(
-            _mm256_castsi128_si256(narrowMask(_mm256_cmp_pd(r0, limit, _CMP_GT_OQ))),
-            narrowMask(_mm256_cmp_pd(r1, limit, _CMP_GT_OQ)), 1);
-        const __m256i above = _mm256_and_si256(above2, valid);
-        const __m256 r = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(r0)),
-                                              _mm256_cvtpd_ps(r1), 1);
-        _mm256_storeu_ps(p.refl + i, _mm256_and_ps(r, _mm256_castsi256_ps(valid)));
-        const __m128i valid16 = _mm_packs_epi32(_mm256_castsi256_si128(valid),
-                                                _mm256_extracti128_si256(valid, 1));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p.itime + i), _mm_and_si128(valid16, time));
-        const __m256i out = _mm256_blendv_epi8(d, aboveCode, above);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p.dist + i), out);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p.raw + i), out);
+        const Block8 b = block8<ScaleByTime, LimitOn>(in, a, d);
+        _mm256_storeu_ps(p.refl + i, b.refl);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p.itime + i), b.itime);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p.dist + i), b.dist);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p.raw + i), b.dist);
     }
     return i;
 }
 
-inline bool haveAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2") != 0;
-    return has;
+inline size_t vectorPixelsAvx2(const KernelInput& in, const KernelPlanes& p) {
+    const bool limitOn = in.limit != HUGE_VAL;
+    if (in.scaleByTime) {
+        return limitOn ? vectorPixelsAvx2<true, true>(in, p) : vectorPixelsAvx2<true, false>(in, p);
+    }
+    return limitOn ? vectorPixelsAvx2<false, true>(in, p) : vectorPixelsAvx2<false, false>(in, p);
 }
 #endif
 
@@ -189,8 +218,8 @@ inline bool haveAvx2() {
 
 inline void singleTimeKernel(const KernelInput& in, const KernelPlanes& p) {
     size_t from = 0;
-#if defined(MOVODA_REFLECTIVITY_AVX2)
-    if (detail::haveAvx2()) {
+#if defined(MOVODA_HAVE_AVX2_KERNELS)
+    if (cpu::haveAvx2()) {
         from = detail::vectorPixelsAvx2(in, p);
         detail::scalarPixels(in, p, from);
         return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -51,11 +52,11 @@ public:
     uint32_t* distanceData() override { return dataOf(distance_); }
     uint16_t* amplitudeData() override { return dataOf(amplitude_); }
     uint32_t* rawDistanceData() override { return dataOf(rawDistance_); }
-    uint16_t* grayscaleData() override { return dataOf(grayscale_); }
+    uint16_t* grayscaleData() override { return writable(grayscale_, kZeroGrayscale); }
     float* reflectivityData() override { return dataOf(reflectivity_); }
-    uint8_t* hdrIndexData() override { return dataOf(hdrIndex_); }
-    uint8_t* pixelMarkData() override { return dataOf(pixelMark_); }
-    uint8_t* freqIndexData() override { return dataOf(freqIndex_); }
+    uint8_t* hdrIndexData() override { return writable(hdrIndex_, kZeroHdrIndex); }
+    uint8_t* pixelMarkData() override { return writable(pixelMark_, kZeroPixelMark); }
+    uint8_t* freqIndexData() override { return writable(freqIndex_, kZeroFreqIndex); }
     uint16_t* intTimeData() override { return dataOf(intTime_); }
 
     uint8_t version() const override { return version_; }
@@ -175,19 +176,27 @@ private:
     static const T* dataOf(const std::vector<T>& plane) {
         return plane.empty() ? nullptr : plane.data();
     }
+    // A plane handed out for writing may no longer hold only zeros.
+    template <typename T>
+    T* writable(std::vector<T>& plane, uint8_t zeroBit) {
+        zeroPlanes_.fetch_and(static_cast<uint8_t>(~zeroBit), std::memory_order_relaxed);
+        return dataOf(plane);
+    }
 
     // Takes the model's reflectivity coefficients; true when its rows are stored mirrored.
     bool applyModelConstants();
     void loadInfoBlock(const uint8_t* inner, size_t size);
     void loadFormat2Trailer(const uint8_t* inner, size_t size);
+    // Takes a plane whose all-zero state zeroPlanes_ tracks under zeroBit.
+    template <typename T>
+    void takeTrackedPlane(std::vector<T>& plane, size_t n, uint8_t zeroBit);
     // Zeroes the planes that decoding and its following steps do not write in full.
     void zeroPlanesNotDecoded();
-    // With fuseReflectivity, reflectivity follows each block of decoded rows while they are
-    // still in the cache (frames without HDR index only).
+    // With fuseReflectivity (distance + amplitude without HDR index), reflectivity is
+    // computed in the same pass as the decoding.
     void decodePlanes(const uint8_t* planes, size_t count, uint32_t scale, bool mirror,
                       bool fuseReflectivity);
-    // Over the pixels [first, first + count); frames with an HDR index only whole.
-    void computeReflectivity(uint32_t scale, size_t first, size_t count);
+    void computeReflectivity(uint32_t scale);
     void applySdkBinning();
 
     uint8_t dataFlags_ = 0;
@@ -223,6 +232,16 @@ private:
     std::array<uint8_t, kInfoBlockSize> infoBlock_{};
     std::array<uint8_t, kImuBlockSize> imuBlock_{};
     uint64_t unknownFrequencyPixels_ = 0;
+    // Planes that often stay absent from a stream and are known to hold only zeros, so
+    // that parse() need not clear them again (they travel with the buffer through the
+    // plane pool). Atomic: holders on several threads may ask for writable planes.
+    enum : uint8_t {
+        kZeroGrayscale = 1,
+        kZeroHdrIndex = 2,
+        kZeroPixelMark = 4,
+        kZeroFreqIndex = 8
+    };
+    std::atomic<uint8_t> zeroPlanes_{0};
 
     std::vector<uint8_t> packet_;
     std::vector<uint32_t> distance_;

@@ -429,3 +429,75 @@ TEST_F(FrameSizeCheckTest, RecycledPlanesStartZeroed) {
 }
 
 }  // namespace
+
+namespace {
+
+// Planes absent from a stream are cleared only when they may hold something: recycled
+// buffers that a holder wrote through a writable pointer or setPixelMark, or that an
+// earlier frame decoded, must still read as zero in a frame that does not carry them.
+TEST_F(FrameTest, PlanesNotCarriedReadZeroWhateverTheirBuffersHeldBefore) {
+    constexpr uint8_t kDistAmp = 1 | 2;
+    constexpr uint8_t kEverything = 1 | 2 | 4 | 8;
+    PacketPlan plain;
+    plain.width = 16;
+    plain.height = 4;
+    plain.dataFlags = kDistAmp;
+    plain.intTimes = {{1000, 300, 0, 0, 0}};
+    plain.freqCodes = {{1, 0, 1, 1, 1}};
+    plain.distance.assign(plain.pixels(), 1200);
+    plain.amplitude.assign(plain.pixels(), 700);
+    PacketPlan full = plain;
+    full.dataFlags = kEverything;
+    full.grayscale.assign(full.pixels(), 4000);
+    full.hdrIndex.assign(full.pixels(), 1);  // time 2, frequency code 0
+
+    struct Case {
+        const char* what;
+        const PacketPlan* earlier;
+        void (*dirty)(Movoda::Frame&);
+    };
+    const Case cases[] = {
+        {"written through the writable pointers", &plain,
+         [](Movoda::Frame& f) {
+             const size_t n = f.pixelCount();
+             std::fill(f.grayscaleData(), f.grayscaleData() + n, uint16_t{9});
+             std::fill(f.hdrIndexData(), f.hdrIndexData() + n, uint8_t{9});
+             std::fill(f.freqIndexData(), f.freqIndexData() + n, uint8_t{9});
+             std::fill(f.pixelMarkData(), f.pixelMarkData() + n, uint8_t{9});
+         }},
+        {"marked pixel by pixel", &plain,
+         [](Movoda::Frame& f) {
+             for (uint64_t i = 0; i < f.pixelCount(); ++i) f.setPixelMark(i, 5);
+         }},
+        {"decoded from a frame carrying every plane", &full, [](Movoda::Frame&) {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Several rounds, so that every pooled buffer of the size has been dirtied.
+        for (int round = 0; round < 4; ++round) {
+            std::vector<std::shared_ptr<Movoda::Frame>> earlier;
+            for (int k = 0; k < 3; ++k) {
+                earlier.push_back(decodeFrame(*c.earlier));
+                ASSERT_TRUE(earlier.back());
+                c.dirty(*earlier.back());
+            }
+            if (c.earlier == &full) {
+                ASSERT_EQ(earlier[0]->grayscale(0), 4000);
+                ASSERT_NE(earlier[0]->freqIndex(0), 0);
+            }
+            earlier.clear();  // buffers back to the pool
+            auto frame = decodeFrame(plain);
+            ASSERT_TRUE(frame);
+            // The same frame decoded again keeps its planes zero.
+            frame->decode();
+            for (uint64_t i = 0; i < frame->pixelCount(); ++i) {
+                ASSERT_EQ(frame->grayscale(i), 0) << i;
+                ASSERT_EQ(frame->hdrIndex(i), 0) << i;
+                ASSERT_EQ(frame->freqIndex(i), 0) << i;
+                ASSERT_EQ(frame->pixelMark(i), 0) << i;
+            }
+        }
+    }
+}
+
+}  // namespace
