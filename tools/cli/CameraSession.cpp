@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <iostream>
 #include <thread>
 
 #include "BusyRetry.h"
@@ -72,6 +73,13 @@ CameraSession::CameraSession(FrameHandler frameHandler, const std::string& logDi
 CameraSession::~CameraSession() {
     sdk_->setCallback(nullptr, nullptr);
     sdk_.reset();
+}
+
+int CameraSession::connectOrReport(const CliOptions& options, bool streams) {
+    std::string why;
+    const int connected = connect(options, streams, std::chrono::milliseconds(kConnectTimeoutMs), why);
+    if (connected != kExitOk) std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
+    return connected;
 }
 
 void CameraSession::onEvent(const std::shared_ptr<const Movoda::CBEventData>& event) {

@@ -36,6 +36,8 @@ public:
     // otherwise `why` says what happened.
     int connect(const CliOptions& options, bool streams, std::chrono::milliseconds timeout,
                 std::string& why);
+    // connect() with the commands' time-out; when it fails, says why on standard error.
+    int connectOrReport(const CliOptions& options, bool streams);
     bool isNetwork() const { return isNetwork_; }
     Movoda::MvSdk& sdk() { return *sdk_; }
 

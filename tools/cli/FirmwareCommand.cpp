@@ -128,13 +128,8 @@ int runFirmware(const CliOptions& options, const LineSink& out,
     }
 
     CameraSession session(nullptr);
-    std::string why;
-    const int connected =
-        session.connect(options, false, std::chrono::milliseconds(kConnectTimeoutMs), why);
-    if (connected != kExitOk) {
-        std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
+    if (const int connected = session.connectOrReport(options, false); connected != kExitOk)
         return connected;
-    }
     Movoda::MvSdk& sdk = session.sdk();
     sdk.stop();  // no frames while the camera takes its new firmware
 

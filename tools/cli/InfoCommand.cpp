@@ -9,13 +9,8 @@ namespace vantory_cli {
 
 int runInfo(const CliOptions& options, const LineSink& out) {
     CameraSession session(nullptr);
-    std::string why;
-    const int connected =
-        session.connect(options, false, std::chrono::milliseconds(kConnectTimeoutMs), why);
-    if (connected != kExitOk) {
-        std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
+    if (const int connected = session.connectOrReport(options, false); connected != kExitOk)
         return connected;
-    }
     Movoda::MvSdk& sdk = session.sdk();
     Movoda::DevInfo info;
     if (!session.command([&](Movoda::MvSdk& s) { return s.getDevInfo(info); })) {

@@ -69,12 +69,8 @@ int runRecord(const CliOptions& options, const LineSink& out,
     });
     sessionForLens = &session;
     std::string why;
-    const int connected =
-        session.connect(options, true, std::chrono::milliseconds(kConnectTimeoutMs), why);
-    if (connected != kExitOk) {
-        std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
+    if (const int connected = session.connectOrReport(options, true); connected != kExitOk)
         return connected;
-    }
     const mr::RecordInfo info = recordInfoOf(session);
     recorder.setNoLimit(options.frames == 0);
     recorder.start(info, options.frames != 0 ? options.frames : mr::kDefaultFrameLimit);

@@ -61,12 +61,8 @@ int runSnapshot(const CliOptions& options, const LineSink& out) {
     FirstFrame first;
     CameraSession session(
         [&first](const std::shared_ptr<const Movoda::Frame>& frame) { first.offer(frame); });
-    const int connected =
-        session.connect(options, true, std::chrono::milliseconds(kConnectTimeoutMs), why);
-    if (connected != kExitOk) {
-        std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
+    if (const int connected = session.connectOrReport(options, true); connected != kExitOk)
         return connected;
-    }
     CliOptions streaming = options;
     streaming.type = Movoda::IMG_POINTCLOUDAMP;
     if (!startStreaming(session, streaming, why)) {

@@ -48,12 +48,8 @@ int statsOfCamera(const CliOptions& options, const LineSink& out,
         feed.arrived.notify_all();
     });
     std::string why;
-    const int connected =
-        session.connect(options, true, std::chrono::milliseconds(kConnectTimeoutMs), why);
-    if (connected != kExitOk) {
-        std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
+    if (const int connected = session.connectOrReport(options, true); connected != kExitOk)
         return connected;
-    }
     Movoda::MvSdk& sdk = session.sdk();
     va::LinkHealth link;
     link.add(Clock::now(), sdk.getStreamStats());

@@ -63,12 +63,8 @@ int runStream(const CliOptions& options, const LineSink& out,
         recorder.record(measureFrame(*frame, std::chrono::system_clock::now()));
     });
     std::string why;
-    const int connected =
-        session.connect(options, true, std::chrono::milliseconds(kConnectTimeoutMs), why);
-    if (connected != kExitOk) {
-        std::cerr << "vantory-cli: cannot connect: " << why << std::endl;
+    if (const int connected = session.connectOrReport(options, true); connected != kExitOk)
         return connected;
-    }
     Movoda::MvSdk& sdk = session.sdk();
     // Taken before the start, so that the summary accounts for every frame the camera sent.
     const Movoda::MvStreamStats atStart = sdk.getStreamStats();
