@@ -24,6 +24,9 @@ bool CameraCore::open(const CameraOptions& options, std::string& why) {
     }
     auto session = std::make_unique<vantory_cli::CameraSession>(
         [this](const FramePtr& frame) { onFrame(frame); }, options.logDirectoryName);
+    // A recording takes every frame from the SDK's tap; the frame queues may skip frames
+    // when Python reads slowly, a recording must not.
+    session->sdk().setFrameTap([this](const FramePtr& frame) { recording_.recordFrame(*frame); });
     vantory_cli::CliOptions connectOptions;
     connectOptions.address = options.address;
     connectOptions.imagePort = options.imagePort;
@@ -87,7 +90,6 @@ bool CameraCore::hasCallbackRoute() const {
 }
 
 void CameraCore::onFrame(const FramePtr& frame) {
-    recording_.recordFrame(*frame);
     DeliveredFrame item{frame, monotonicNs()};
     std::shared_ptr<FrameQueue> target;
     {
