@@ -100,7 +100,9 @@ bool FramePipeline::intake(const uint8_t* inner, size_t size, const std::string&
     // Counted before the tap and the hand-off: once queued, the frame may be decoded,
     // replaced or delivered at once, and no reader may see it leave before it entered.
     accepted_.fetch_add(1);
-    if (source == FrameSource::Live) {
+    // Frames of a link still being verified are not handed to the application, nor to
+    // the tap: the tap records what the application would get, without the skipping.
+    if (source == FrameSource::Live && daemon_.sdkState() != SDK_TxRxVerifying) {
         std::lock_guard<std::mutex> lock(tapMutex_);
         if (frameTap_) frameTap_(frame);
     }

@@ -87,7 +87,8 @@ public:
     // Swapped under the daemon's callback mutex: once this returns, the previous
     // callback is not running and will not be called again.
     void setFrameCallback(FrameCallback callback);
-    // Every live frame the intake accepts, before the first hand-off (see MvSdk::setFrameTap).
+    // Every live frame the intake accepts, before the first hand-off (see MvSdk::setFrameTap),
+    // except while the link is being verified, when the callback gets none either.
     void setFrameTap(FrameTap tap);
     void setPlaybackMode(uint8_t flag) { playback_.store(flag); }
     uint8_t playbackMode() const { return playback_.load(); }
