@@ -33,6 +33,8 @@ constexpr std::uint16_t kImagePort = 8131;
 constexpr int kConnectWaitMs = 15000;
 constexpr int kWaitMs = 15000;
 constexpr int kPointCloudAmpIndex = 4;
+// Share of background pixels above which the window counts as showing nothing.
+constexpr double kMostlyBackground = 0.95;
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs) {
     return QTest::qWaitFor(condition, timeoutMs);
@@ -105,7 +107,9 @@ TEST_F(CloudWindowTest, StreamingACloudTypeOpensTheWindowAndClosingKeepsItsGeome
     ASSERT_NO_FATAL_FAILURE(waitForClouds(10));
     EXPECT_EQ(geometryNow(), first);
 
-    // The room is drawn: many colours, and much of the window is not background. The
+    // The room is drawn: many colours, and a part of the window is not background (from the
+    // default viewpoint the 6 m room fills about a tenth of it, a little more or less as
+    // the moving sphere and the frame-rate text change; an empty window is all background). The
     // window's contents reach the X server a little after a cloud is counted as drawn (the
     // software renderer of a loaded machine may take several frames), so the shot is
     // retaken until it shows the room or the wait runs out.
@@ -128,14 +132,14 @@ TEST_F(CloudWindowTest, StreamingACloudTypeOpensTheWindowAndClosingKeepsItsGeome
         }
         colourCount = colours.size();
         samples = (shot.width() / 2) * (shot.height() / 2);
-        return colourCount > 50 && background < samples * 9 / 10;
+        return colourCount > 50 && background < samples * kMostlyBackground;
     };
     waitUntil(roomShown);
     ASSERT_FALSE(shot.isNull());
     if (const char* keep = std::getenv("VANTORY_CLOUD_SHOT"))
         shot.save(QString::fromLocal8Bit(keep));
     EXPECT_GT(colourCount, 50) << "colours in the window";
-    EXPECT_LT(background, samples * 9 / 10) << "background pixels";
+    EXPECT_LT(background, samples * kMostlyBackground) << "background pixels";
 
     // The user moves and resizes the window, then closes it: the new geometry is kept for
     // the next opening and for Save Settings.
