@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -248,6 +249,7 @@ bool CommnunicationNet::openUdp(uint16_t port) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     const timeval wake{0, net::kReceivePollMs * 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wake, sizeof wake);
+    UdpBatchReader::requestArrivalStamps(fd);
     boost::system::error_code ec;
     socket.set_option(
         asio::ip::multicast::join_group(asio::ip::make_address_v4(net::kMulticastGroup),
@@ -265,6 +267,7 @@ bool CommnunicationNet::openUdp(uint16_t port) {
         udp_ = std::move(socket);
         cameraSource_ = ec ? 0 : camera.to_uint();
         batchNext_ = batchCount_ = 0;
+        pacer_ = ReceivePacer();
         chunkBigEndian_.store(bigEndianLength.load());
         reassembler_.reset();
     }
@@ -312,11 +315,13 @@ bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
                 foreignDatagrams_.fetch_add(1);
                 continue;
             }
+            pacer_.onDatagram(batch_.arrival(i), batch_.size(i));
             if (reassembler_.udppacket(batch_.data(i), batch_.size(i), out)) {
-                lastArrival_ = batchReadAt_;
+                lastArrival_ = batch_.arrival(i);
                 return true;
             }
         }
+        gatherRestOfFrame();
         // Everything read so far is handled: one call waits for the next datagram and
         // takes the others already waiting with it; the socket's receive time-out bounds
         // the wait, so that a closing link or a stopping daemon is noticed.
@@ -327,7 +332,6 @@ bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
             return false;
         }
         if (count == 0) return false;
-        batchReadAt_ = std::chrono::steady_clock::now();
         batchNext_ = 0;
         batchCount_ = size_t(count);
         udpDatagrams_.fetch_add(batchCount_);
@@ -335,6 +339,20 @@ bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
         for (size_t i = 0; i < batchCount_; ++i) bytes += batch_.size(i);
         udpBytes_.fetch_add(bytes);
     }
+}
+
+void CommnunicationNet::gatherRestOfFrame() {
+    const auto now = std::chrono::steady_clock::now();
+    const auto due = pacer_.readAt(reassembler_.bytesStillExpected(), batchCount_,
+                                   UdpBatchReader::kBatch, now);
+    if (!due) return;
+    // The default timer slack (50 us) would add itself to every wait of this thread.
+    thread_local bool slackTightened = false;
+    if (!slackTightened) {
+        ::prctl(PR_SET_TIMERSLACK, 5000UL);
+        slackTightened = true;
+    }
+    std::this_thread::sleep_until(*due);
 }
 
 }  // namespace Movoda

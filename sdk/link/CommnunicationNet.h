@@ -11,6 +11,7 @@
 
 #include "link/Commnunication.h"
 #include "link/Packet.h"
+#include "link/ReceivePacer.h"
 #include "link/UdpBatchReader.h"
 #include "link/UdpReassembler.h"
 
@@ -38,7 +39,7 @@ public:
     uint64_t udpBytesReceived() const { return udpBytes_.load(); }
     uint64_t udpDatagramsReceived() const { return udpDatagrams_.load(); }
     uint64_t udpReceiveCalls() const { return udpCalls_.load(); }
-    // When the datagram that completed the last result of udpReceiveFrame was read
+    // When the datagram that completed the last result of udpReceiveFrame arrived
     // (image receive thread only).
     std::chrono::steady_clock::time_point lastResultArrival() const { return lastArrival_; }
     // Bind the image port shared with other programs (a multicast stream that several
@@ -59,6 +60,9 @@ private:
     void setUdpReceiveBuffer(boost::asio::ip::udp::socket& socket);
     bool bindImageSocket(boost::asio::ip::udp::socket& socket, uint16_t port);
     void reportUdpError(const boost::system::error_code& ec);
+    // While a frame is in flight, waits until more of it should have arrived, so that
+    // the next read takes many datagrams at once (see ReceivePacer).
+    void gatherRestOfFrame();
 
     boost::asio::io_context& io_;
     boost::asio::ip::tcp::endpoint endpoint_;
@@ -78,7 +82,7 @@ private:
     UdpBatchReader batch_;
     size_t batchNext_ = 0;
     size_t batchCount_ = 0;
-    std::chrono::steady_clock::time_point batchReadAt_{};
+    ReceivePacer pacer_;
     std::chrono::steady_clock::time_point lastArrival_{};
     // Byte order of the chunk headers, which the reassembler corrects on its own; the
     // command channel's order is never taken from an image datagram.

@@ -100,6 +100,7 @@ void UdpReassembler::applyPendingReset() {
     }
     discardList_.fill(0);
     finished_.fill(-1);
+    lastSlot_ = nullptr;
     framesPending_.store(0, std::memory_order_relaxed);
 }
 
@@ -170,6 +171,7 @@ UdpReassembler::ChunkResult UdpReassembler::processChunk(const uint8_t* datagram
     }
     std::memcpy(slot->buffer.data() + header.offset, payload, header.length);
     slot->received += added;
+    lastSlot_ = slot;
     if (slot->received < slot->size) return ChunkResult::Continue;
     slot->active = false;
     framesPending_.fetch_sub(1, std::memory_order_relaxed);

@@ -69,6 +69,11 @@ public:
     bool udppacket(const uint8_t* datagram, size_t size, std::vector<uint8_t>& out);
 
     ReassemblyStats stats() const;
+    // Bytes the frame that took the last chunk is still waiting for (0 when that frame
+    // finished or nothing is in progress). Same thread as udppacket().
+    uint32_t bytesStillExpected() const {
+        return lastSlot_ != nullptr && lastSlot_->active ? lastSlot_->size - lastSlot_->received : 0;
+    }
     // Drops all slots and the discard list before the next datagram (link re-opened).
     void reset();
 
@@ -115,6 +120,7 @@ private:
 
     std::atomic<bool>& bigEndianLength_;
     std::array<FrameSlot, udpchunk::kSlotCount> slots_;
+    const FrameSlot* lastSlot_ = nullptr;
     std::array<uint16_t, udpchunk::kDiscardListSize> discardList_{};
     std::array<int32_t, udpchunk::kFinishedMemory> finished_{};  // -1: empty
     size_t finishedNext_ = 0;

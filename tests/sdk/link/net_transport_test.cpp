@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "LoopbackPeer.h"
+#include "reassembly_datagrams.h"
 #include "link/CommnunicationNet.h"
 #include "link/Packet.h"
 
@@ -257,6 +258,49 @@ TEST_F(NetTransportTest, WaitingDatagramsAreReadInOneCall) {
     }
     EXPECT_EQ(net_.udpDatagramsReceived(), 20u);
     EXPECT_EQ(net_.udpReceiveCalls(), 1u);
+}
+
+// A frame's time of arrival is when the kernel received its last datagram, however long
+// it waited in the socket before being read.
+TEST_F(NetTransportTest, FrameIsStampedWhenItsLastDatagramArrivedNotWhenItWasRead) {
+    ASSERT_TRUE(net_.openUdp(kImagePort));
+    auto camera = senderOn(kPeerAddress);
+    // The kernel turns stamping on a moment after the first socket asks for it; until
+    // then a datagram is stamped when it is read.
+    std::this_thread::sleep_for(50ms);
+    const auto sentAfter = std::chrono::steady_clock::now();
+    sendTo(camera, frameDatagram(1, false));
+    const auto sentBefore = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(100ms);
+    Bytes out;
+    ASSERT_TRUE(receiveFrame(out));
+    EXPECT_GE(net_.lastResultArrival(), sentAfter);
+    EXPECT_LE(net_.lastResultArrival(), sentBefore + 20ms);
+}
+
+// While a frame streams in, reads wait for many of its datagrams instead of waking for
+// every one or two of them.
+TEST_F(NetTransportTest, StreamingFrameIsReadInBatches) {
+    ASSERT_TRUE(net_.openUdp(kImagePort));
+    auto camera = senderOn(kPeerAddress);
+    const Bytes frame = reassembly_test::makeFramePacket(300000, 7, false);
+    const auto datagrams = reassembly_test::chunkFrame(frame, 5, 1400, false);
+    std::thread sender([&] {
+        std::this_thread::sleep_for(50ms);  // the reader is waiting by then
+        for (const Bytes& d : datagrams) {
+            sendTo(camera, d);
+            const auto next = std::chrono::steady_clock::now() + 10us;
+            while (std::chrono::steady_clock::now() < next) {
+            }
+        }
+    });
+    Bytes out;
+    const bool received = receiveFrame(out);
+    sender.join();
+    ASSERT_TRUE(received);
+    EXPECT_EQ(out, reassembly_test::innerOf(frame));
+    EXPECT_EQ(net_.udpDatagramsReceived(), datagrams.size());
+    EXPECT_LE(net_.udpReceiveCalls(), datagrams.size() / 4);
 }
 
 TEST_F(NetTransportTest, ImagePortHeldByAnotherProgramFailsTheOpen) {

@@ -1,0 +1,59 @@
+// Decides how long the image receive thread lets datagrams gather before its next read.
+//
+// A camera sends a frame as a burst of a few hundred datagrams. Woken by the first
+// datagram of each read, the thread would otherwise take two or three at a time and pay
+// a wake-up for every few kilobytes. While a frame is in flight the pacer waits until
+// about kGatherBytes more should have arrived, so one read takes them all. The deadline
+// follows the kernel's arrival stamps and the rate datagrams arrive at within bursts, so
+// the wait ends when the data is due, not a fixed time after the read. The frame's tail
+// is not waited for: the pacer wakes kWakeUpLead before it is due and lets the blocking
+// read take it the moment it arrives, because a sleeping thread wakes late by about that
+// much and the tail decides when the frame is complete. Every wait is bounded by
+// kMaxPause, so a lost datagram costs no more than that.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace Movoda {
+
+class ReceivePacer {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Datagram bytes to gather per read: well inside the smallest receive buffer the
+    // kernel grants (about 2.3 KB of buffer per 1420-byte datagram).
+    static constexpr uint32_t kGatherBytes = 64 * 1024;
+    static constexpr Clock::duration kMaxPause = std::chrono::milliseconds(2);
+    // Shorter waits cost about as much as the wake-up they save.
+    static constexpr Clock::duration kMinPause = std::chrono::microseconds(30);
+    static constexpr Clock::duration kWakeUpLead = std::chrono::microseconds(100);
+    // Datagrams further apart than this belong to different bursts; the gap between
+    // bursts says nothing about the rate within one.
+    static constexpr Clock::duration kBurstGap = std::chrono::milliseconds(1);
+    // The rate is that of the last kRateWindowBytes received within bursts, and is
+    // trusted once kRateMinDatagrams gaps have been measured.
+    static constexpr uint64_t kRateWindowBytes = 1 << 20;
+    static constexpr uint32_t kRateMinDatagrams = 16;
+
+    // Every datagram read, in order: when it arrived and its size.
+    void onDatagram(Clock::time_point arrival, size_t bytes);
+
+    // Before the next read: when to read, or nothing to read at once. bytesExpected is
+    // what the frame in flight still lacks, lastReadCount the datagrams the previous
+    // read returned (a read that filled half the batch means the thread is behind).
+    std::optional<Clock::time_point> readAt(uint32_t bytesExpected, size_t lastReadCount,
+                                            size_t batchCapacity, Clock::time_point now) const;
+
+private:
+    Clock::time_point lastArrival_{};
+    bool haveArrival_ = false;
+    // Bytes and time of the datagrams that arrived within bursts, in the window.
+    uint64_t windowBytes_ = 0;
+    int64_t windowNs_ = 0;
+    uint32_t gapsMeasured_ = 0;
+};
+
+}  // namespace Movoda
