@@ -196,17 +196,18 @@ void Frame::loadFormat2Trailer(const uint8_t* inner, size_t size) {
 }
 
 void Frame::setPacket(const uint8_t* inner, size_t size, bool bigEndianLength) {
-    packet_.resize(fl::kWireHeaderSize + size + fl::kWireTrailerSize);
-    uint8_t* out = packet_.data();
-    std::copy(std::begin(fl::kStartMark), std::end(fl::kStartMark), out);
+    // Appended into reserved room: resizing first would zero the whole packet only to
+    // overwrite it.
+    packet_.clear();
+    packet_.reserve(fl::kWireHeaderSize + size + fl::kWireTrailerSize);
+    packet_.insert(packet_.end(), std::begin(fl::kStartMark), std::end(fl::kStartMark));
     const uint32_t length = static_cast<uint32_t>(size);
     for (int k = 0; k < 4; ++k) {
         const int shift = bigEndianLength ? 8 * (3 - k) : 8 * k;
-        out[4 + k] = static_cast<uint8_t>(length >> shift);
+        packet_.push_back(static_cast<uint8_t>(length >> shift));
     }
-    if (size > 0) std::copy(inner, inner + size, out + fl::kWireHeaderSize);
-    std::copy(std::begin(fl::kEndMark), std::end(fl::kEndMark),
-              out + fl::kWireHeaderSize + size);
+    if (size > 0) packet_.insert(packet_.end(), inner, inner + size);
+    packet_.insert(packet_.end(), std::begin(fl::kEndMark), std::end(fl::kEndMark));
 }
 
 bool Frame::hasValidMagic() const {

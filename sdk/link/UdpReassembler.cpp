@@ -43,7 +43,10 @@ uint32_t markRange(uint64_t* words, uint32_t begin, uint32_t end) {
         const uint64_t mask = (count == kBitsPerWord ? ~uint64_t{0} : ((uint64_t{1} << count) - 1))
                               << bit;
         uint64_t& word = words[begin / kBitsPerWord];
-        added += static_cast<uint32_t>(__builtin_popcountll(mask & ~word));
+        // Bytes arrive once as a rule: count the bits only when some were set already
+        // (without a popcount instruction in the baseline target, counting is a call).
+        const uint64_t fresh = mask & ~word;
+        added += fresh == mask ? count : static_cast<uint32_t>(__builtin_popcountll(fresh));
         word |= mask;
         begin += count;
     }
@@ -87,7 +90,10 @@ void UdpReassembler::reset() {
 }
 
 void UdpReassembler::applyPendingReset() {
-    if (!resetRequested_.exchange(false, std::memory_order_acquire)) return;
+    // A plain load first: the exchange would be a locked write for every datagram.
+    if (!resetRequested_.load(std::memory_order_relaxed) ||
+        !resetRequested_.exchange(false, std::memory_order_acquire))
+        return;
     for (FrameSlot& slot : slots_) {
         if (slot.active) {
             bump(framesEvicted_);
