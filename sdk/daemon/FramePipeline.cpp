@@ -122,21 +122,19 @@ bool FramePipeline::replay(const std::vector<uint8_t>& inner, const std::string&
 
 // ---- Image stream ----
 
-void FramePipeline::handleImageResult(const std::vector<uint8_t>& result,
+void FramePipeline::handleImageResult(const uint8_t* result, size_t size,
                                       std::chrono::steady_clock::time_point arrival) {
-    if (result.empty()) return;
+    if (size == 0) return;
     if (result[0] == cmd::kDataReport) {
-        daemon_.deliverUdpReport(result);
+        daemon_.deliverUdpReport(std::vector<uint8_t>(result, result + size));
         return;
     }
-    if (result.size() < pipeline::kMinImageResultBytes) return;
-    if (!intake(result.data(), result.size(), std::string(), FrameSource::Live, arrival))
-        printFrameError();
-    updateStateFromTrailer(result);
+    if (size < pipeline::kMinImageResultBytes) return;
+    if (!intake(result, size, std::string(), FrameSource::Live, arrival)) printFrameError();
+    updateStateFromTrailer(result, size);
 }
 
-void FramePipeline::updateStateFromTrailer(const std::vector<uint8_t>& result) {
-    const size_t n = result.size();
+void FramePipeline::updateStateFromTrailer(const uint8_t* result, size_t n) {
     const uint8_t stateByte = result[n - 2];
     int state = result[n - 1] == packet::kTrailerSplit ? stateByte : (stateByte >> 4);
     if (state > packet::kMaxDevState) state = packet::kMaxDevState;
@@ -197,13 +195,24 @@ void FramePipeline::udpReceiveThreadFunc() {
                 continue;
             }
             if (!ensureImageSocket(*net)) continue;
-            if (!net->udpReceiveFrame(imageResult_)) {
+            // The network transport hands its result over where it was put together;
+            // any other one copies it.
+            ReassembledPacket result;
+            auto* udp = dynamic_cast<CommnunicationNet*>(net);
+            bool received = false;
+            if (udp != nullptr) {
+                received = udp->udpReceiveFrame(result);
+            } else if (net->udpReceiveFrame(imageResult_)) {
+                received = true;
+                result = {imageResult_.data(), imageResult_.size()};
+            }
+            if (!received) {
                 pauseAfterReceiveError(*net);
                 continue;
             }
-            const auto* udp = dynamic_cast<const CommnunicationNet*>(net);
-            handleImageResult(imageResult_, udp != nullptr ? udp->lastResultArrival()
-                                                           : std::chrono::steady_clock::now());
+            handleImageResult(result.data, result.size,
+                              udp != nullptr ? udp->lastResultArrival()
+                                             : std::chrono::steady_clock::now());
         } catch (const std::exception& e) {
             sdkLog(LOG_ERROR, kTagUdp, e.what());
         }

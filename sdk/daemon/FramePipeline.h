@@ -82,7 +82,11 @@ public:
     // One result of the image stream: an IMU report becomes an event, a frame goes to
     // the intake and its device state updates the connection state.
     void handleImageResult(const std::vector<uint8_t>& result,
-                           std::chrono::steady_clock::time_point arrival = {});
+                           std::chrono::steady_clock::time_point arrival = {}) {
+        handleImageResult(result.data(), result.size(), arrival);
+    }
+    void handleImageResult(const uint8_t* result, size_t size,
+                           std::chrono::steady_clock::time_point arrival);
 
     // Swapped under the daemon's callback mutex: once this returns, the previous
     // callback is not running and will not be called again.
@@ -112,7 +116,7 @@ private:
     bool ensureImageSocket(Commnunication& net);
     void warnSmallReceiveBuffer(Commnunication& net);
     void pauseAfterReceiveError(Commnunication& net);
-    void updateStateFromTrailer(const std::vector<uint8_t>& result);
+    void updateStateFromTrailer(const uint8_t* result, size_t size);
     // Sleeps unless the pipeline stops first; false when stopping.
     bool pause(std::chrono::milliseconds duration);
 

@@ -305,6 +305,13 @@ void CommnunicationNet::reportUdpError(const boost::system::error_code& ec) {
 }
 
 bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
+    ReassembledPacket result;
+    if (!udpReceiveFrame(result)) return false;
+    out.assign(result.data, result.data + result.size);
+    return true;
+}
+
+bool CommnunicationNet::udpReceiveFrame(ReassembledPacket& result) {
     std::lock_guard<std::mutex> lock(udpRxMutex_);
     if (!udp_.is_open()) return false;
     const int fd = udp_.native_handle();
@@ -316,7 +323,7 @@ bool CommnunicationNet::udpReceiveFrame(std::vector<uint8_t>& out) {
                 continue;
             }
             pacer_.onDatagram(batch_.arrival(i), batch_.size(i));
-            if (reassembler_.udppacket(batch_.data(i), batch_.size(i), out)) {
+            if (reassembler_.udppacket(batch_.data(i), batch_.size(i), result)) {
                 lastArrival_ = batch_.arrival(i);
                 return true;
             }

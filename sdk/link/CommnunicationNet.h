@@ -29,6 +29,8 @@ public:
     bool transmitPackage(const std::vector<uint8_t>& bytes) override;
     bool receivePackage(std::vector<uint8_t>& out) override;
     bool udpReceiveFrame(std::vector<uint8_t>& out) override;
+    // The same without copying the result: it stays valid until the next call.
+    bool udpReceiveFrame(ReassembledPacket& result);
 
     ReassemblyStats udpStats() const { return reassembler_.stats(); }
     // Datagrams from any address other than the camera's, ignored.

@@ -111,25 +111,34 @@ void UdpReassembler::applyPendingReset() {
 }
 
 bool UdpReassembler::udppacket(const uint8_t* datagram, size_t size, std::vector<uint8_t>& out) {
+    ReassembledPacket result;
+    if (!udppacket(datagram, size, result)) return false;
+    out.assign(result.data, result.data + result.size);
+    return true;
+}
+
+bool UdpReassembler::udppacket(const uint8_t* datagram, size_t size, ReassembledPacket& result) {
     applyPendingReset();
+    resultSlot_ = nullptr;  // the previous call's result is given up
     if (datagram == nullptr) return false;
     bool completed = false;
     size_t position = 0;
     while (position < size) {
         size_t chunkEnd = size;
-        const ChunkResult result = processChunk(datagram, size, position, out, chunkEnd);
-        if (result == ChunkResult::DropDatagram) {
+        const ChunkResult outcome = processChunk(datagram, size, position, result, chunkEnd);
+        if (outcome == ChunkResult::DropDatagram) {
             bump(datagramsDropped_);
             break;
         }
-        if (result == ChunkResult::Completed) completed = true;
+        if (outcome == ChunkResult::Completed) completed = true;
         position = chunkEnd;
     }
     return completed;
 }
 
 UdpReassembler::ChunkResult UdpReassembler::processChunk(const uint8_t* datagram, size_t size,
-                                                         size_t position, std::vector<uint8_t>& out,
+                                                         size_t position,
+                                                         ReassembledPacket& result,
                                                          size_t& chunkEnd) {
     const uint8_t* chunk = datagram + position;
     const size_t available = size - position;
@@ -150,7 +159,7 @@ UdpReassembler::ChunkResult UdpReassembler::processChunk(const uint8_t* datagram
     // A short last chunk of a frame may hold the IMU id byte by chance; without the
     // start mark in front it stays a frame chunk when it fits one.
     if (imuCandidate && (read32(payload, true) == kStartMark || !fitsFrame))
-        return handleImu(payload, header.length, out);
+        return handleImu(payload, header.length, result);
     if (!fitsFrame) {
         bump(chunksDiscarded_);
         return ChunkResult::Continue;
@@ -164,7 +173,7 @@ UdpReassembler::ChunkResult UdpReassembler::processChunk(const uint8_t* datagram
         return ChunkResult::Continue;
     }
 
-    FrameSlot* slot = slotFor(header.sequence, header.frameSize);
+    FrameSlot* slot = slotFor(header.sequence, header.frameSize, result);
     if (slot == nullptr) {  // the frame in progress announced another size
         bump(chunksDiscarded_);
         return ChunkResult::Continue;
@@ -182,7 +191,7 @@ UdpReassembler::ChunkResult UdpReassembler::processChunk(const uint8_t* datagram
     slot->active = false;
     framesPending_.fetch_sub(1, std::memory_order_relaxed);
     rememberFinished(slot->sequence);
-    return finishFrame(*slot, out);
+    return finishFrame(*slot, result);
 }
 
 bool UdpReassembler::readPlausibleHeader(const uint8_t* chunk, size_t available,
@@ -208,7 +217,7 @@ bool UdpReassembler::readPlausibleHeader(const uint8_t* chunk, size_t available,
 }
 
 UdpReassembler::ChunkResult UdpReassembler::handleImu(const uint8_t* payload, uint16_t length,
-                                                      std::vector<uint8_t>& out) {
+                                                      ReassembledPacket& result) {
     const uint32_t start = read32(payload, true);
     const uint32_t end = read32(payload + length - kMarkSize, true);
     if (length < kMinPacketSize || start != kStartMark || end != kEndMark) {
@@ -216,8 +225,9 @@ UdpReassembler::ChunkResult UdpReassembler::handleImu(const uint8_t* payload, ui
         bump(chunksDiscarded_);
         return ChunkResult::Continue;
     }
-    const uint8_t* inner = payload + kInnerOffset;
-    out.assign(inner, payload + length - kMarkSize);
+    result.data = payload + kInnerOffset;
+    result.size = length - kInnerOffset - kMarkSize;
+    resultSlot_ = nullptr;
     bump(imuReports_);
     return ChunkResult::Completed;
 }
@@ -250,7 +260,8 @@ void UdpReassembler::rememberFinished(uint16_t sequence) {
     finishedNext_ = (finishedNext_ + 1) % finished_.size();
 }
 
-UdpReassembler::FrameSlot* UdpReassembler::slotFor(uint16_t sequence, uint32_t frameSize) {
+UdpReassembler::FrameSlot* UdpReassembler::slotFor(uint16_t sequence, uint32_t frameSize,
+                                                   ReassembledPacket& result) {
     for (FrameSlot& slot : slots_) {
         if (slot.active && slot.sequence == sequence)
             return slot.size == frameSize ? &slot : nullptr;
@@ -274,6 +285,11 @@ UdpReassembler::FrameSlot* UdpReassembler::slotFor(uint16_t sequence, uint32_t f
         addMissing(*claimed);
     } else {
         framesPending_.fetch_add(1, std::memory_order_relaxed);
+    }
+    if (claimed == resultSlot_) {
+        spill_.assign(result.data, result.data + result.size);
+        result.data = spill_.data();
+        resultSlot_ = nullptr;
     }
     claimed->active = true;
     claimed->sequence = sequence;
@@ -320,7 +336,7 @@ void UdpReassembler::rememberDiscarded(uint16_t sequence) {
 }
 
 UdpReassembler::ChunkResult UdpReassembler::finishFrame(FrameSlot& slot,
-                                                        std::vector<uint8_t>& out) {
+                                                        ReassembledPacket& result) {
     const uint8_t* frame = slot.buffer.data();
     if (read32(frame, true) != kStartMark ||
         read32(frame + slot.size - kMarkSize, true) != kEndMark) {
@@ -328,7 +344,9 @@ UdpReassembler::ChunkResult UdpReassembler::finishFrame(FrameSlot& slot,
         bump(framesBroken_);
         return ChunkResult::Continue;
     }
-    out.assign(frame + kInnerOffset, frame + slot.size - kMarkSize);
+    result.data = frame + kInnerOffset;
+    result.size = slot.size - kInnerOffset - kMarkSize;
+    resultSlot_ = &slot;
     bump(framesCompleted_);
     return ChunkResult::Completed;
 }

@@ -52,9 +52,18 @@ struct ReassemblyStats {
     uint32_t framesPending = 0;
 };
 
+// A completed result of udppacket: its inner packet (command id .. trailer), in memory
+// that stays as it is until the next udppacket call: a frame slot, the datagram itself
+// (IMU reports), or the reassembler's spill buffer.
+struct ReassembledPacket {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+};
+
 // Puts the chunks of image datagrams together into whole frame packets in three
 // frame slots, and passes IMU reports through. Everything is allocated in the
-// constructor; udppacket() allocates nothing beyond growing the caller's vector.
+// constructor; udppacket() allocates nothing beyond growing the caller's vector (or,
+// rarely, the spill buffer).
 // udppacket() must be called from one thread at a time; stats() and reset() may be
 // called from any thread.
 class UdpReassembler {
@@ -67,6 +76,9 @@ public:
     // completed. out then holds its inner packet (command id .. trailer); when several
     // completed, the last one.
     bool udppacket(const uint8_t* datagram, size_t size, std::vector<uint8_t>& out);
+    // The same without a copy: result points at the packet where it was put together,
+    // valid until the next call (and, for an IMU report, while the datagram lives).
+    bool udppacket(const uint8_t* datagram, size_t size, ReassembledPacket& result);
 
     ReassemblyStats stats() const;
     // Bytes the frame that took the last chunk is still waiting for (0 when that frame
@@ -97,16 +109,16 @@ private:
     enum class ChunkResult { Continue, Completed, DropDatagram };
 
     ChunkResult processChunk(const uint8_t* datagram, size_t size, size_t position,
-                             std::vector<uint8_t>& out, size_t& chunkEnd);
+                             ReassembledPacket& result, size_t& chunkEnd);
     bool readPlausibleHeader(const uint8_t* chunk, size_t available, ChunkHeader& header);
-    ChunkResult handleImu(const uint8_t* payload, uint16_t length, std::vector<uint8_t>& out);
+    ChunkResult handleImu(const uint8_t* payload, uint16_t length, ReassembledPacket& result);
     bool onDiscardList(uint16_t sequence);
     bool finishedRecently(uint16_t sequence);
     void rememberFinished(uint16_t sequence);
-    FrameSlot* slotFor(uint16_t sequence, uint32_t frameSize);
+    FrameSlot* slotFor(uint16_t sequence, uint32_t frameSize, ReassembledPacket& result);
     size_t chooseVictim() const;
     void rememberDiscarded(uint16_t sequence);
-    ChunkResult finishFrame(FrameSlot& slot, std::vector<uint8_t>& out);
+    ChunkResult finishFrame(FrameSlot& slot, ReassembledPacket& result);
     void applyPendingReset();
 
     void addMissing(const FrameSlot& evicted) {
@@ -121,6 +133,10 @@ private:
     std::atomic<bool>& bigEndianLength_;
     std::array<FrameSlot, udpchunk::kSlotCount> slots_;
     const FrameSlot* lastSlot_ = nullptr;
+    // The slot the current call's result points into; a later chunk of the same
+    // datagram that claims it for a new frame first moves the result to spill_.
+    const FrameSlot* resultSlot_ = nullptr;
+    std::vector<uint8_t> spill_;
     std::array<uint16_t, udpchunk::kDiscardListSize> discardList_{};
     std::array<int32_t, udpchunk::kFinishedMemory> finished_{};  // -1: empty
     size_t finishedNext_ = 0;

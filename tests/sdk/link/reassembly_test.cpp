@@ -12,6 +12,7 @@
 #include "reassembly_datagrams.h"
 
 using namespace reassembly_test;
+using Movoda::ReassembledPacket;
 using Movoda::UdpReassembler;
 
 namespace {
@@ -71,6 +72,30 @@ TEST_F(ReassemblyTest, SeveralChunksInOneDatagramAndLastResultWins) {
     ASSERT_TRUE(feed(two));
     EXPECT_EQ(out, innerOf(frames[31]));
     EXPECT_EQ(reassembler.stats().framesCompleted, 3u);
+}
+
+// The result stays where the frame was put together until the next call; a later chunk
+// of the same datagram that starts a new frame in that very slot must not change it.
+TEST_F(ReassemblyTest, NewFrameInTheSlotOfTheResultLeavesTheResultIntact) {
+    auto a = threeChunks(1, 3);
+    feed(a[0]);                   // slot 0
+    feed(threeChunks(2, 4)[0]);   // slot 1
+    feed(threeChunks(3, 5)[0]);   // slot 2
+    feed(a[1]);
+    std::vector<uint8_t> datagram = a[2];  // completes frame 1 and frees slot 0 ...
+    const auto next = threeChunks(4, 6)[0];  // ... which frame 4 claims at once
+    datagram.insert(datagram.end(), next.begin(), next.end());
+
+    ReassembledPacket result;
+    ASSERT_TRUE(reassembler.udppacket(datagram.data(), datagram.size(), result));
+    EXPECT_EQ(std::vector<uint8_t>(result.data, result.data + result.size), innerOf(frames[1]));
+    EXPECT_EQ(reassembler.stats().framesPending, 3u);
+
+    // Frame 4 then completes as usual.
+    const auto rest = threeChunks(4, 6);
+    feed(rest[1]);
+    ASSERT_TRUE(feed(rest[2]));
+    EXPECT_EQ(out, innerOf(frames[4]));
 }
 
 TEST_F(ReassemblyTest, FourthFrameEvictsOldestAndItsLateChunksAreIgnored) {
