@@ -22,6 +22,8 @@ void BatchConversion::begin(ex::ConversionKind kind) {
         std::lock_guard<std::mutex> lock(mutex_);
         directory_.clear();
         failures_.clear();
+        currentPath_.clear();
+        currentFrameName_.clear();
     }
     total_.store(0);
     done_.store(0);
@@ -90,6 +92,7 @@ void BatchConversion::beforeFile(int index, const std::vector<std::string>& path
     {
         std::lock_guard<std::mutex> lock(mutex_);
         currentPath_ = paths[static_cast<size_t>(index)];
+        currentFrameName_ = records::playedFrameName(currentPath_);
         if (!directory_.empty()) return;
     }
     // The first file decides where the conversion goes.
@@ -169,9 +172,15 @@ void BatchConversion::takeImages(const QImage* distance, const QImage* amplitude
     grayscale_ = grayscale != nullptr ? *grayscale : QImage();
 }
 
+bool BatchConversion::isFrameOfCurrentFile(const Movoda::Frame& frame) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // No directory yet: the first file has not been announced.
+    return !directory_.empty() && frame.name() == currentFrameName_;
+}
+
 void BatchConversion::onFrame(const Movoda::Frame& frame, const char* timeText,
                               const char* ptpDateText) {
-    if (!convertOn_.load() || stepDone_.load()) return;
+    if (!convertOn_.load() || stepDone_.load() || !isFrameOfCurrentFile(frame)) return;
     const std::string name = ex::convertedFrameName(frame.timeSource(), timeText, ptpDateText,
                                                     frame.name(), playIndex_.load());
     if (toImages_.load())

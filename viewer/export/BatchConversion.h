@@ -67,8 +67,10 @@ public:
 
     // Frame thread, under the frame mutex, with the images just built (any may be null).
     void takeImages(const QImage* distance, const QImage* amplitude, const QImage* grayscale);
-    // Frame thread, outside the frame mutex: saves the frame when a conversion wants it.
-    // timeText and ptpDateText are the frame's time texts of the frame path.
+    // Frame thread, outside the frame mutex: saves the frame when a conversion wants it,
+    // which is the frame of the file being played; any other (a camera frame still
+    // streaming, a late one of an earlier file) is left alone. timeText and ptpDateText are
+    // the frame's time texts of the frame path.
     void onFrame(const Movoda::Frame& frame, const char* timeText, const char* ptpDateText);
 
     // Cloud filter applied before each PCD is written (set while no conversion runs).
@@ -85,6 +87,7 @@ private:
     // Stops saving, with a message; the playback goes on.
     void abandon(const std::string& title, const std::string& text);
     void stepDone();
+    bool isFrameOfCurrentFile(const Movoda::Frame& frame) const;
     void addFailure(const std::string& path, const std::string& reason);
     void print(const std::string& line) const;
 
@@ -100,10 +103,12 @@ private:
     std::atomic<int> done_{0};
     std::atomic<int> failed_{0};
 
-    mutable std::mutex mutex_;  // guards directory_, failures_, currentPath_; wakes step waits
+    mutable std::mutex mutex_;  // guards directory_, failures_, currentPath_, currentFrameName_;
+                                // wakes step waits
     std::condition_variable stepChanged_;
     std::string directory_;
     std::string currentPath_;
+    std::string currentFrameName_;  // the name the playback gives the frame of currentPath_
     std::vector<std::string> failures_;
 
     // Frame thread only: the images of the frame being saved.

@@ -37,6 +37,10 @@ std::string baseName(const std::string& path, const char* suffix) {
 
 }  // namespace
 
+std::string playedFrameName(const std::string& path) {
+    return baseName(path, contains(path, kRecordSuffix) ? kRecordSuffix : kDumpSuffix);
+}
+
 Playback::Playback(PlaybackHooks hooks) : hooks_(std::move(hooks)) {}
 
 Playback::~Playback() {
@@ -165,7 +169,7 @@ std::string Playback::playFile(const std::string& path) {
         const mr::RecordFileContent& content = read.content;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            tag_ = baseName(path, kRecordSuffix);
+            tag_ = playedFrameName(path);
         }
         if (content.lens && hooks_.setLens) hooks_.setLens(*content.lens);
         if (content.info)
@@ -175,7 +179,7 @@ std::string Playback::playFile(const std::string& path) {
                                              Movoda::Frame::kInfoBlockSize);
         }
         if (hooks_.waitDelivered) hooks_.waitDelivered(kPipelineWaitMs);
-        if (hooks_.replayFrame && !hooks_.replayFrame(content.payload, baseName(path, kRecordSuffix)))
+        if (hooks_.replayFrame && !hooks_.replayFrame(content.payload, playedFrameName(path)))
             failure = "frame refused by the decoder";
     } else if (contains(path, kDumpSuffix)) {
         mr::HexDump dump;
@@ -190,10 +194,10 @@ std::string Playback::playFile(const std::string& path) {
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            tag_ = baseName(path, kDumpSuffix);
+            tag_ = playedFrameName(path);
         }
         if (hooks_.waitDelivered) hooks_.waitDelivered(kPipelineWaitMs);
-        if (hooks_.replayRaw && !hooks_.replayRaw(dump.bytes, baseName(path, kDumpSuffix)))
+        if (hooks_.replayRaw && !hooks_.replayRaw(dump.bytes, playedFrameName(path)))
             failure = "frame refused by the decoder";
     } else if (!hooks_.showPcd || !hooks_.showPcd(path)) {
         print("cannot open=  " + path);

@@ -44,6 +44,11 @@ struct PlaybackHooks {
     std::function<void(const std::string&)> print;
 };
 
+// The name the playback gives the frame of the record file or text dump at `path` (its
+// file name without directory and suffix): a frame with another name did not come from
+// that file (a camera frame, or one of an earlier file).
+std::string playedFrameName(const std::string& path);
+
 // A batch conversion riding on the playback: told about every file, it holds the
 // playback until the file's frame has been saved and takes over the pacing.
 struct PlaybackSteps {

@@ -206,6 +206,9 @@ bool RecordsController::playForConversion() {
     env_.sdk->setPlaybackMode(1);
     const QStringList files = selectRecordFiles();
     if (files.isEmpty()) return false;
+    // The camera stops streaming, as it does when a playback is played: its frames would
+    // crowd the played ones out of the frame path, which keeps only the newest.
+    if (!w_.start->isEnabled()) w_.stop->click();
     env_.sdk->setPointCloudMode(true);
     {
         const QSignalBlocker blocker(w_.backward);

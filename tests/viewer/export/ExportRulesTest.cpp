@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <fstream>
 #include <future>
 #include <thread>
 
@@ -167,6 +168,15 @@ protected:
         ASSERT_TRUE(loaded.frame);
         conversion->onFrame(*loaded.frame, "", "");
     }
+    // The frame of file k under another name: a camera frame, or one of another file.
+    void deliverNamed(int k, const std::string& name) {
+        std::ifstream in(paths[static_cast<size_t>(k)], std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+        ex::RecordFrameLoader loader;
+        const ex::LoadedFrame loaded = loader.loadBytes(bytes, name);
+        ASSERT_TRUE(loaded.frame);
+        conversion->onFrame(*loaded.frame, "", "");
+    }
     TempDir dir;
     std::string recording = dir.path + "/20260101-10-00-00";
     std::vector<std::string> paths;
@@ -219,6 +229,29 @@ TEST_F(BatchConversionTest, PlaysIntoASiblingDirectoryAndRefusesOneThatExists) {
     EXPECT_EQ(messages.all().back().title, "xbin to pcd failed");
     EXPECT_EQ(messages.all().back().text, out);
     EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 2);
+}
+
+TEST_F(BatchConversionTest, OnlyTheFrameOfTheFileBeingPlayedIsSaved) {
+    const std::string out = recording + "_pcd";
+    const std::string early = "vantory-frame-before-the-first-file";
+    conversion->begin(ex::ConversionKind::Pcd);
+    auto steps = conversion->steps();
+    deliverNamed(0, early);  // no file announced: no directory to save it in
+    EXPECT_TRUE(conversion->converting());
+    EXPECT_FALSE(fs::exists("/" + early + ".pcd"));
+
+    steps.beforeFile(0, paths);
+    deliverNamed(0, "MK150PLUS_7");  // the camera still streaming
+    deliverNamed(0, "1");            // another file's frame
+    auto frameThread = std::async(std::launch::async, [this] { deliver(0); });
+    steps.afterFile(0, paths[0], "");
+    frameThread.get();
+    std::vector<std::string> written;
+    for (const auto& entry : fs::directory_iterator(out))
+        written.push_back(entry.path().filename().string());
+    EXPECT_EQ(written, std::vector<std::string>{"0.pcd"});
+    EXPECT_EQ(conversion->counts().failed, 0);
+    EXPECT_TRUE(conversion->converting());
 }
 
 TEST_F(BatchConversionTest, AFrameNotSavedInTimeStopsTheConversionAndCancelReleasesTheWait) {
