@@ -43,6 +43,12 @@ void Connection::moveResize(unsigned long window, int x, int y, int width, int h
     XSync(d, False);
 }
 
+void Connection::raise(unsigned long window) {
+    Display* d = asDisplay(display_);
+    XRaiseWindow(d, window);
+    XSync(d, False);
+}
+
 void Connection::requestClose(unsigned long window) {
     Display* d = asDisplay(display_);
     XEvent event{};

@@ -19,6 +19,8 @@ public:
     // The window's pixels as the X server holds them; null when it cannot be read.
     QImage grab(unsigned long window);
     void moveResize(unsigned long window, int x, int y, int width, int height);
+    // Brings the window above the others, as a click on it would.
+    void raise(unsigned long window);
     // What a window manager sends when the user clicks the close box.
     void requestClose(unsigned long window);
 
