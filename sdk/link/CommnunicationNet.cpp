@@ -329,16 +329,13 @@ bool CommnunicationNet::udpReceiveFrame(ReassembledPacket& result) {
             }
         }
         gatherRestOfFrame();
-        // Everything read so far is handled: one call waits for the next datagram and
-        // takes the others already waiting with it; the socket's receive time-out bounds
-        // the wait, so that a closing link or a stopping daemon is noticed.
-        const int count = batch_.read(fd);
-        udpCalls_.fetch_add(1);
+        const int count = readBatch(fd);
         if (count < 0) {
             reportUdpError(boost::system::error_code(errno, boost::system::system_category()));
             return false;
         }
         if (count == 0) return false;
+        udpBatches_.fetch_add(1);
         batchNext_ = 0;
         batchCount_ = size_t(count);
         udpDatagrams_.fetch_add(batchCount_);
@@ -346,6 +343,25 @@ bool CommnunicationNet::udpReceiveFrame(ReassembledPacket& result) {
         for (size_t i = 0; i < batchCount_; ++i) bytes += batch_.size(i);
         udpBytes_.fetch_add(bytes);
     }
+}
+
+int CommnunicationNet::readBatch(int fd) {
+    // A frame's tail that is due any moment is looked for without blocking.
+    if (const auto until = pacer_.pollTailUntil(reassembler_.bytesStillExpected(),
+                                                std::chrono::steady_clock::now())) {
+        for (;;) {
+            const int count = batch_.read(fd, false);
+            udpCalls_.fetch_add(1);
+            if (count != 0) return count;
+            if (std::chrono::steady_clock::now() >= *until) break;
+        }
+    }
+    // Everything read so far is handled: one call waits for the next datagram and takes
+    // the others already waiting with it; the socket's receive time-out bounds the wait,
+    // so that a closing link or a stopping daemon is noticed.
+    const int count = batch_.read(fd);
+    udpCalls_.fetch_add(1);
+    return count;
 }
 
 void CommnunicationNet::gatherRestOfFrame() {

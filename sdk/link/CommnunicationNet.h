@@ -41,6 +41,8 @@ public:
     uint64_t udpBytesReceived() const { return udpBytes_.load(); }
     uint64_t udpDatagramsReceived() const { return udpDatagrams_.load(); }
     uint64_t udpReceiveCalls() const { return udpCalls_.load(); }
+    // Reads that returned datagrams (the calls less the looks that found nothing).
+    uint64_t udpBatchesRead() const { return udpBatches_.load(); }
     // When the datagram that completed the last result of udpReceiveFrame arrived
     // (image receive thread only).
     std::chrono::steady_clock::time_point lastResultArrival() const { return lastArrival_; }
@@ -65,6 +67,8 @@ private:
     // While a frame is in flight, waits until more of it should have arrived, so that
     // the next read takes many datagrams at once (see ReceivePacer).
     void gatherRestOfFrame();
+    // The next batch: datagrams, 0 when none came in time, -1 on an error (errno set).
+    int readBatch(int fd);
 
     boost::asio::io_context& io_;
     boost::asio::ip::tcp::endpoint endpoint_;
@@ -98,6 +102,7 @@ private:
     std::atomic<uint64_t> udpBytes_{0};
     std::atomic<uint64_t> udpDatagrams_{0};
     std::atomic<uint64_t> udpCalls_{0};
+    std::atomic<uint64_t> udpBatches_{0};
     std::atomic<bool> imagePortShared_{false};
     std::atomic<bool> imagePortHeld_{false};
     std::atomic<int> udpReceiveBuffer_{0};

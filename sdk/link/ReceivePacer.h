@@ -8,8 +8,11 @@
 // the wait ends when the data is due, not a fixed time after the read. The frame's tail
 // is not waited for: the pacer wakes kWakeUpLead before it is due and lets the blocking
 // read take it the moment it arrives, because a sleeping thread wakes late by about that
-// much and the tail decides when the frame is complete. Every wait is bounded by
-// kMaxPause, so a lost datagram costs no more than that.
+// much and the tail decides when the frame is complete. Once the tail is due within
+// kTailPoll, the thread looks for it without blocking instead: a thread woken from an idle
+// processor starts late by tens of microseconds, and that is all the tail would wait for.
+// Every wait is bounded by kMaxPause and every look by kTailPoll, so a lost datagram costs
+// no more than that.
 #pragma once
 
 #include <chrono>
@@ -30,6 +33,9 @@ public:
     // Shorter waits cost about as much as the wake-up they save.
     static constexpr Clock::duration kMinPause = std::chrono::microseconds(30);
     static constexpr Clock::duration kWakeUpLead = std::chrono::microseconds(100);
+    // How long the thread looks for a tail that is due, and how late the tail may be.
+    static constexpr Clock::duration kTailPoll = std::chrono::microseconds(200);
+    static constexpr Clock::duration kTailSlack = std::chrono::microseconds(100);
     // Datagrams further apart than this belong to different bursts; the gap between
     // bursts says nothing about the rate within one.
     static constexpr Clock::duration kBurstGap = std::chrono::milliseconds(1);
@@ -47,7 +53,16 @@ public:
     std::optional<Clock::time_point> readAt(uint32_t bytesExpected, size_t lastReadCount,
                                             size_t batchCapacity, Clock::time_point now) const;
 
+    // After that: until when to look for the frame's tail without blocking, or nothing
+    // when no tail is due within kTailPoll.
+    std::optional<Clock::time_point> pollTailUntil(uint32_t bytesExpected,
+                                                   Clock::time_point now) const;
+
 private:
+    bool rateKnown() const { return gapsMeasured_ >= kRateMinDatagrams && windowBytes_ > 0; }
+    // When `bytes` more should have arrived after the last datagram, at the burst rate.
+    Clock::time_point dueAfter(uint64_t bytes) const;
+
     Clock::time_point lastArrival_{};
     bool haveArrival_ = false;
     // Bytes and time of the datagrams that arrived within bursts, in the window.

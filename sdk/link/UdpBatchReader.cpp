@@ -25,13 +25,13 @@ void UdpBatchReader::requestArrivalStamps(int fd) {
     ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
 }
 
-int UdpBatchReader::read(int fd) {
+int UdpBatchReader::read(int fd, bool wait) {
     for (size_t i = 0; i < kBatch; ++i) {
         messages_[i].msg_hdr.msg_namelen = sizeof(sockaddr_in);
         messages_[i].msg_hdr.msg_controllen = kControlBytes;
         messages_[i].msg_len = 0;
     }
-    const int count = ::recvmmsg(fd, messages_.data(), kBatch, MSG_WAITFORONE, nullptr);
+    const int count = ::recvmmsg(fd, messages_.data(), kBatch, wait ? MSG_WAITFORONE : MSG_DONTWAIT, nullptr);
     if (count > 0) stampArrivals(size_t(count));
     if (count >= 0) return count;
     return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;

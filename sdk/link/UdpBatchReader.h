@@ -29,7 +29,8 @@ public:
     // Waits for the first datagram (as long as the socket's receive time-out allows) and
     // takes whatever else is waiting with it, in one call: the number of datagrams (0 when
     // the time-out passed or the socket was shut down), or -1 with errno set on an error.
-    int read(int fd);
+    // Without `wait` it only takes what is waiting (0 when nothing is).
+    int read(int fd, bool wait = true);
 
     const uint8_t* data(size_t i) const { return buffer_.data() + i * kSlotBytes; }
     size_t size(size_t i) const { return messages_[i].msg_len; }

@@ -76,3 +76,31 @@ TEST(ReceivePacer, GapsBetweenBurstsDoNotCountAndEveryWaitIsBounded) {
     ASSERT_TRUE(capped);
     EXPECT_EQ(*capped - last, ReceivePacer::kMaxPause);
 }
+
+// A tail due within kTailPoll is looked for without blocking until a little after it is
+// due; one due later, or no tail at all, is not.
+TEST(ReceivePacer, LooksForATailThatIsDueWithoutBlocking) {
+    ReceivePacer pacer;
+    const Clock::time_point last = feed(pacer, Clock::time_point{}, 40, 5us);
+    const auto perByte = 5000.0 / kDatagram;  // ns
+
+    const uint32_t soon = 20000;  // due 70 us after the last arrival
+    const auto until = pacer.pollTailUntil(soon, last);
+    ASSERT_TRUE(until);
+    EXPECT_NEAR(double((*until - last).count()),
+                perByte * soon + double(std::chrono::nanoseconds(ReceivePacer::kTailSlack).count()),
+                10.0);
+
+    const uint32_t later = 60000;  // due 211 us after it: first a wait, then the look
+    EXPECT_FALSE(pacer.pollTailUntil(later, last));
+    const auto afterWait = pacer.pollTailUntil(later, last + 120us);
+    ASSERT_TRUE(afterWait);
+    EXPECT_LE(*afterWait - (last + 120us), ReceivePacer::kTailPoll);
+
+    // A tail already overdue gets one look, then the blocking read.
+    EXPECT_EQ(pacer.pollTailUntil(soon, last + 5ms), last + 5ms);
+
+    EXPECT_FALSE(pacer.pollTailUntil(0, last)) << "nothing in flight";
+    EXPECT_FALSE(pacer.pollTailUntil(ReceivePacer::kGatherBytes + 1, last)) << "not the tail";
+    EXPECT_FALSE(ReceivePacer().pollTailUntil(soon, last)) << "rate unknown";
+}
