@@ -187,6 +187,9 @@ void FramePipeline::pauseAfterReceiveError(Commnunication& net) {
 void FramePipeline::udpReceiveThreadFunc() {
     sdkLog(LOG_INFO, kTagUdp, std::string("isSelNet=") + (daemon_.isNet() ? "1" : "0"));
     Commnunication* net = daemon_.netTransport();
+    // The network transport hands its result over where it was put together; any other
+    // one copies it.
+    auto* udp = dynamic_cast<CommnunicationNet*>(net);
     while (running_.load() && net != nullptr) {
         try {
             if (!daemon_.isNet()) {
@@ -195,10 +198,7 @@ void FramePipeline::udpReceiveThreadFunc() {
                 continue;
             }
             if (!ensureImageSocket(*net)) continue;
-            // The network transport hands its result over where it was put together;
-            // any other one copies it.
             ReassembledPacket result;
-            auto* udp = dynamic_cast<CommnunicationNet*>(net);
             bool received = false;
             if (udp != nullptr) {
                 received = udp->udpReceiveFrame(result);

@@ -328,7 +328,6 @@ bool CommnunicationNet::udpReceiveFrame(ReassembledPacket& result) {
                 return true;
             }
         }
-        gatherRestOfFrame();
         const int count = readBatch(fd);
         if (count < 0) {
             reportUdpError(boost::system::error_code(errno, boost::system::system_category()));
@@ -346,14 +345,26 @@ bool CommnunicationNet::udpReceiveFrame(ReassembledPacket& result) {
 }
 
 int CommnunicationNet::readBatch(int fd) {
+    using Clock = std::chrono::steady_clock;
+    const uint32_t expected = reassembler_.bytesStillExpected();
+    // While a frame is in flight, more of it gathers first (see ReceivePacer).
+    if (const auto due =
+            pacer_.readAt(expected, batchCount_, UdpBatchReader::kBatch, Clock::now())) {
+        // The default timer slack (50 us) would add itself to every wait of this thread.
+        thread_local bool slackTightened = false;
+        if (!slackTightened) {
+            ::prctl(PR_SET_TIMERSLACK, 5000UL);
+            slackTightened = true;
+        }
+        std::this_thread::sleep_until(*due);
+    }
     // A frame's tail that is due any moment is looked for without blocking.
-    if (const auto until = pacer_.pollTailUntil(reassembler_.bytesStillExpected(),
-                                                std::chrono::steady_clock::now())) {
+    if (const auto until = pacer_.pollTailUntil(expected, Clock::now())) {
         for (;;) {
             const int count = batch_.read(fd, false);
             udpCalls_.fetch_add(1);
             if (count != 0) return count;
-            if (std::chrono::steady_clock::now() >= *until) break;
+            if (Clock::now() >= *until) break;
         }
     }
     // Everything read so far is handled: one call waits for the next datagram and takes
@@ -362,20 +373,6 @@ int CommnunicationNet::readBatch(int fd) {
     const int count = batch_.read(fd);
     udpCalls_.fetch_add(1);
     return count;
-}
-
-void CommnunicationNet::gatherRestOfFrame() {
-    const auto now = std::chrono::steady_clock::now();
-    const auto due = pacer_.readAt(reassembler_.bytesStillExpected(), batchCount_,
-                                   UdpBatchReader::kBatch, now);
-    if (!due) return;
-    // The default timer slack (50 us) would add itself to every wait of this thread.
-    thread_local bool slackTightened = false;
-    if (!slackTightened) {
-        ::prctl(PR_SET_TIMERSLACK, 5000UL);
-        slackTightened = true;
-    }
-    std::this_thread::sleep_until(*due);
 }
 
 }  // namespace Movoda

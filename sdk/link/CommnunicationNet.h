@@ -64,10 +64,8 @@ private:
     void setUdpReceiveBuffer(boost::asio::ip::udp::socket& socket);
     bool bindImageSocket(boost::asio::ip::udp::socket& socket, uint16_t port);
     void reportUdpError(const boost::system::error_code& ec);
-    // While a frame is in flight, waits until more of it should have arrived, so that
-    // the next read takes many datagrams at once (see ReceivePacer).
-    void gatherRestOfFrame();
-    // The next batch: datagrams, 0 when none came in time, -1 on an error (errno set).
+    // The next batch, paced while a frame is in flight so that one read takes many of its
+    // datagrams: datagrams, 0 when none came in time, -1 on an error (errno set).
     int readBatch(int fd);
 
     boost::asio::io_context& io_;

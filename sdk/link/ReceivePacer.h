@@ -5,14 +5,11 @@
 // a wake-up for every few kilobytes. While a frame is in flight the pacer waits until
 // about kGatherBytes more should have arrived, so one read takes them all. The deadline
 // follows the kernel's arrival stamps and the rate datagrams arrive at within bursts, so
-// the wait ends when the data is due, not a fixed time after the read. The frame's tail
-// is not waited for: the pacer wakes kWakeUpLead before it is due and lets the blocking
-// read take it the moment it arrives, because a sleeping thread wakes late by about that
-// much and the tail decides when the frame is complete. Once the tail is due within
-// kTailPoll, the thread looks for it without blocking instead: a thread woken from an idle
-// processor starts late by tens of microseconds, and that is all the tail would wait for.
-// Every wait is bounded by kMaxPause and every look by kTailPoll, so a lost datagram costs
-// no more than that.
+// the wait ends when the data is due, not a fixed time after the read. For the frame's
+// tail, which decides when the frame is complete, the wait ends kWakeUpLead early and the
+// thread then looks for the tail without blocking while it is due within kTailPoll: a
+// thread woken from an idle processor starts tens of microseconds late. Every wait is
+// bounded by kMaxPause and every look by kTailPoll, so a lost datagram costs no more.
 #pragma once
 
 #include <chrono>

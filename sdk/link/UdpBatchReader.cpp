@@ -31,7 +31,8 @@ int UdpBatchReader::read(int fd, bool wait) {
         messages_[i].msg_hdr.msg_controllen = kControlBytes;
         messages_[i].msg_len = 0;
     }
-    const int count = ::recvmmsg(fd, messages_.data(), kBatch, wait ? MSG_WAITFORONE : MSG_DONTWAIT, nullptr);
+    const int flags = wait ? MSG_WAITFORONE : MSG_DONTWAIT;
+    const int count = ::recvmmsg(fd, messages_.data(), kBatch, flags, nullptr);
     if (count > 0) stampArrivals(size_t(count));
     if (count >= 0) return count;
     return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
